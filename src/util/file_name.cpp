@@ -1,0 +1,129 @@
+#include "util/file_name.h"
+
+#include <array>
+#include <string_view>
+
+namespace TYX::Util {
+namespace {
+
+std::size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+
+bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The first `chars` characters of a UTF-8 text, never cutting a character.
+std::string TakeUtf8Chars(const std::string& text, std::size_t chars) {
+  std::size_t i = 0;
+  std::size_t taken = 0;
+  while (i < text.size()) {
+    if (taken == chars) break;
+    ++i;
+    while (i < text.size() && IsUtf8Continuation(static_cast<unsigned char>(text[i]))) ++i;
+    ++taken;
+  }
+  return text.substr(0, i);
+}
+
+bool IsRefusedChar(unsigned char c) {
+  if (c < 0x20 || c == 0x7F) return true;
+  constexpr std::string_view kRefused = "\\/:*?\"<>|";
+  return kRefused.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsDeviceName(const std::string& stem) {
+  const std::string s = ToLowerAscii(stem);
+  if (s == "con" || s == "prn" || s == "aux" || s == "nul") return true;
+  return s.size() == 4 && (s.compare(0, 3, "com") == 0 || s.compare(0, 3, "lpt") == 0) && s[3] >= '1' &&
+         s[3] <= '9';
+}
+
+}  // namespace
+
+std::string GetFileName(const std::string& path) {
+  const std::size_t sep = LastSeparator(path);
+  return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+std::string GetFilePath(const std::string& path) {
+  const std::size_t sep = LastSeparator(path);
+  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+std::string GetFileExt(const std::string& path) {
+  const std::string name = GetFileName(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return std::string();
+  return name.substr(dot + 1);
+}
+
+std::string GetFileTitle(const std::string& path) {
+  const std::string name = GetFileName(path);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name;
+  return name.substr(0, dot);
+}
+
+std::string ToLowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::size_t CountUtf8Chars(const std::string& text) {
+  std::size_t n = 0;
+  for (char c : text) {
+    if (!IsUtf8Continuation(static_cast<unsigned char>(c))) ++n;
+  }
+  return n;
+}
+
+bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
+  std::string stem = GetFileTitle(name);
+  std::string ext = GetFileExt(name);
+  if (name.empty()) return false;
+
+  if (mode == 1) {
+    auto clean = [](std::string& s) {
+      for (char& c : s) {
+        if (IsRefusedChar(static_cast<unsigned char>(c))) c = '_';
+      }
+    };
+    clean(stem);
+    clean(ext);
+    const std::size_t first = stem.find_first_not_of(' ');
+    stem = first == std::string::npos ? std::string() : stem.substr(first);
+    while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
+    if (stem.empty()) stem = "_";
+    if (IsDeviceName(stem)) stem = "_" + stem;
+  }
+
+  const std::string suffix = variant >= 1 ? "(" + std::to_string(variant) + ")" : std::string();
+  const std::string dotExt = ext.empty() ? std::string() : "." + ext;
+
+  if (maxChars > 0) {
+    const std::size_t limit = static_cast<std::size_t>(maxChars);
+    const std::size_t fixed = CountUtf8Chars(dotExt) + suffix.size();
+    if (fixed + 1 <= limit) {
+      const std::size_t stemRoom = limit - fixed;
+      if (CountUtf8Chars(stem) > stemRoom) {
+        stem = TakeUtf8Chars(stem, stemRoom);
+        if (mode == 1) {
+          while (stem.size() > 1 && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
+        }
+      }
+    } else {
+      // No room for the extension: the whole name is cut, the variant suffix kept when it fits.
+      if (suffix.size() + 1 > limit) {
+        name.clear();
+        return false;
+      }
+      stem = TakeUtf8Chars(stem + dotExt, limit - suffix.size());
+      name = stem + suffix;
+      return true;
+    }
+  }
+  name = stem + suffix + dotExt;
+  return true;
+}
+
+}  // namespace TYX::Util
