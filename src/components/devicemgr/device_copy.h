@@ -1,0 +1,35 @@
+#pragma once
+// Copying one local file onto a folder device, in chunks, with a progress notice after each chunk.
+// The copy is written under a temporary name in the target folder and renamed when complete, so a
+// cancelled or failed copy leaves no partial file behind.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "components/devicemgr/folder_device.h"
+#include "contracts/device_records.h"
+#include "platform/types.h"
+
+namespace TYX::DeviceMgr {
+
+struct CopyJob {
+  std::filesystem::path source;
+  std::vector<std::string> target;  // device names of the target file, from the top folder
+  FolderDevice::CancelFlag cancel;
+  std::size_t chunkSize = 64 * 1024;
+  std::uint64_t jobId = 0;  // makes the temporary name unique
+};
+
+// Receives the progress notices (dm_ts_progress, bytes sent so far).
+using ProgressFn = std::function<void(std::uint64_t sent)>;
+// Called after each chunk on the copying thread, after its progress notice (a hook for hosts and tests).
+using ChunkHook = std::function<void(unsigned deviceId, std::uint64_t sent)>;
+
+// Runs the copy and answers its outcome (a dm_transfer_code). The cancel flag is read before every
+// chunk and once more before the rename, so a cancel stops the copy within one chunk.
+int CopyToDevice(FolderDevice& device, const CopyJob& job, const ProgressFn& progress, const ChunkHook& hook);
+
+}  // namespace TYX::DeviceMgr

@@ -1,0 +1,119 @@
+#include "components/devicemgr/folder_device.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "components/devicemgr/device_path.h"
+
+namespace TYX::DeviceMgr {
+
+namespace fs = std::filesystem;
+
+FolderDevice::FolderDevice(unsigned id, fs::path root, DeviceProfile profile, const stModelInfo* model)
+    : id_(id), root_(std::move(root)), profile_(std::move(profile)), model_(model) {}
+
+DeviceProfile FolderDevice::Profile() const {
+  std::lock_guard<std::mutex> lk(mutex_);
+  return profile_;
+}
+
+const stModelInfo* FolderDevice::Model() const {
+  std::lock_guard<std::mutex> lk(mutex_);
+  return model_;
+}
+
+void FolderDevice::SetProfile(DeviceProfile profile, const stModelInfo* model) {
+  std::lock_guard<std::mutex> lk(mutex_);
+  profile_ = std::move(profile);
+  model_ = model;
+}
+
+std::vector<std::string> FolderDevice::CurrentFolder() const {
+  const std::string folder = Profile().folder;
+  // The profile parser accepted this folder, so splitting it cannot fail.
+  return SplitDevicePath(folder, {}).names;
+}
+
+void FolderDevice::MarkDisconnected() {
+  {
+    std::lock_guard<std::mutex> lk(mutex_);
+    connected_.store(false);
+  }
+  readyChanged_.notify_all();
+  CancelTransfers();
+}
+
+bool FolderDevice::IsReachable() const {
+  if (!IsConnected()) return false;
+  std::error_code ec;
+  return fs::is_directory(root_, ec);
+}
+
+bool FolderDevice::IsSuspended() const {
+  std::lock_guard<std::mutex> lk(mutex_);
+  return suspended_;
+}
+
+void FolderDevice::SetSuspended(bool suspended) {
+  {
+    std::lock_guard<std::mutex> lk(mutex_);
+    suspended_ = suspended;
+  }
+  readyChanged_.notify_all();
+}
+
+bool FolderDevice::WaitUntilReady(std::uint32_t timeoutMs) {
+  std::unique_lock<std::mutex> lk(mutex_);
+  readyChanged_.wait_for(lk, std::chrono::milliseconds(timeoutMs),
+                         [this] { return !suspended_ || !connected_.load(); });
+  return !suspended_ && connected_.load();
+}
+
+FolderDevice::CancelFlag FolderDevice::AddTransfer() {
+  auto flag = std::make_shared<std::atomic<bool>>(false);
+  std::lock_guard<std::mutex> lk(mutex_);
+  if (!connected_.load()) flag->store(true);
+  transfers_.insert(flag);
+  return flag;
+}
+
+void FolderDevice::RemoveTransfer(const CancelFlag& flag) {
+  std::lock_guard<std::mutex> lk(mutex_);
+  transfers_.erase(flag);
+}
+
+void FolderDevice::CancelTransfers() {
+  std::lock_guard<std::mutex> lk(mutex_);
+  for (const auto& f : transfers_) f->store(true);
+}
+
+bool FolderDevice::ComputeSpace(SpaceFigures& out) const {
+  std::error_code ec;
+  if (!fs::is_directory(root_, ec)) return false;
+  const fs::space_info disk = fs::space(root_, ec);
+  if (ec) return false;
+  std::uint64_t used = 0;
+  fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, ec);
+  if (ec) return false;
+  for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return false;
+    std::error_code entryEc;
+    if (it->is_regular_file(entryEc) && !it->is_symlink(entryEc)) {
+      const auto size = it->file_size(entryEc);
+      if (!entryEc) used += size;
+    }
+  }
+  const std::uint64_t capacity = Profile().capacity;
+  const std::uint64_t diskFree = disk.available;
+  out.used = used;
+  if (capacity == 0) {
+    out.free = diskFree;
+    out.total = used + diskFree;
+  } else {
+    out.total = capacity;
+    out.free = std::min<std::uint64_t>(capacity > used ? capacity - used : 0, diskFree);
+  }
+  return true;
+}
+
+}  // namespace TYX::DeviceMgr
