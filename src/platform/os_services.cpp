@@ -1,5 +1,6 @@
 #include "platform/os_services.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -60,11 +61,16 @@ std::string HomeOr(const std::string& envName, const std::string& fallbackUnderH
 void HandToDesktop(const std::string& target) {
   if (Env("TYX_USE_DESKTOP_OPENER").empty()) return;
   if (::access("/usr/bin/xdg-open", X_OK) != 0) return;
+  // Double fork, so the opener is never left as a zombie of ours.
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::execl("/usr/bin/xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+    if (::fork() == 0) {
+      ::execl("/usr/bin/xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::_exit(0);
   }
+  if (pid > 0) ::waitpid(pid, nullptr, 0);
 }
 
 }  // namespace
