@@ -1,0 +1,23 @@
+#pragma once
+// One pass of TagLib over a file: read the record and the stream facts, or write the record.
+#include <optional>
+#include <string>
+
+#include "components/media/media_record.h"
+
+namespace TYX::Media {
+
+// The format of a path by its extension (mp3; ogg; wma, asf; wav), none for any other.
+std::optional<MediaFormat> FormatOfPath(const std::string& path);
+
+// Parses the file. False with a reason when TagLib cannot parse it as its format or the stream is not
+// credible (no sample rate; for MP3 fewer than three chained frames). Never writes.
+// withImage false skips copying the album image bytes (for callers that only play).
+bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
+                   StreamFacts& facts, std::string& error);
+
+// Writes the record into the file in place, after checking that it still parses. False with a reason
+// when it does not parse or TagLib refuses to save.
+bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags& tags, std::string& error);
+
+}  // namespace TYX::Media
