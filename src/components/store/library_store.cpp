@@ -1,0 +1,85 @@
+#include "components/store/library_store.h"
+
+#include <cstdlib>
+
+#include "components/store/song_file.h"
+#include "components/store/store_core.h"
+#include "components/store/store_item.h"
+#include "components/store/store_library.h"
+#include "components/store/store_playlist.h"
+
+namespace TYX::Store {
+
+TYX_LibraryStore::OpenResult TYX_LibraryStore::Open(const std::string& path) {
+  OpenResult result;
+  std::unique_ptr<TYX_StoreDatabase> db = TYX_StoreDatabase::Open(path, result.error);
+  if (!db) return result;
+  // Everything is read before the first write, so a file that fails to load is left as it was.
+  std::string error;
+  bool current = db->FileVersion() == kSchemaVersion;
+  TYX_StoreDatabase* raw = db.get();
+  auto core = std::make_unique<TYX_StoreCore>(std::move(db));
+  if (current) {
+    if (!core->Load(error) || !raw->Prepare(error)) {
+      result.error = "cannot open the library " + path + ": " + error;
+      return result;
+    }
+  } else {
+    // Older or new file: the whole file was checked at opening; upgrade, then load.
+    if (!raw->Prepare(error) || !core->Load(error)) {
+      result.error = "cannot open the library " + path + ": " + error;
+      return result;
+    }
+  }
+  result.store.reset(new TYX_LibraryStore(path, std::move(core)));
+  return result;
+}
+
+std::string TYX_LibraryStore::DefaultPath() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  std::string base;
+  if (xdg != nullptr && *xdg == '/') {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home != nullptr ? home : ".") + "/.local/share";
+  }
+  return base + "/SonvarManager/music_library.db";
+}
+
+TYX_LibraryStore::TYX_LibraryStore(std::string path, std::unique_ptr<TYX_StoreCore> core)
+    : path_(std::move(path)), core_(std::move(core)), library_(std::make_unique<TYX_StoreLibrary>(*core_)) {}
+
+TYX_LibraryStore::~TYX_LibraryStore() = default;
+
+TYX_Library* TYX_LibraryStore::GetLibrary() { return library_.get(); }
+
+TYX_Playlist* TYX_LibraryStore::GetStockPlaylist(ENUM_STOCK_PLAYLIST id) {
+  std::lock_guard<std::mutex> lock(core_->mu);
+  return core_->StockLocked(id);
+}
+
+TYX_LibraryItem* TYX_LibraryStore::GetLibraryItem(std::uint32_t index) {
+  std::lock_guard<std::mutex> lock(core_->mu);
+  return core_->ItemLocked(index);
+}
+
+std::int32_t TYX_LibraryStore::PackLibrary() {
+  NoticeList notices;
+  std::int32_t hr;
+  {
+    std::lock_guard<std::mutex> lock(core_->mu);
+    hr = core_->PackLocked(notices);
+  }
+  core_->Post(notices);
+  return hr;
+}
+
+std::string TYX_LibraryStore::ExtractFullLyrics(const std::string& path) { return TYX_SongFile::FullLyrics(path); }
+
+void TYX_LibraryStore::RegisterNotify(Win::HWND hwnd) { core_->Register(hwnd); }
+void TYX_LibraryStore::UnregisterNotify(Win::HWND hwnd) { core_->Unregister(hwnd); }
+
+std::string TYX_LibraryStore::GetLastError() const { return core_->LastError(); }
+
+}  // namespace TYX::Store
