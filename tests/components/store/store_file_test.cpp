@@ -1,0 +1,165 @@
+// Opening library files: new, upgraded, damaged, newer and foreign files.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "components/store/store_database.h"
+#include "components/store/store_fixture.h"
+
+namespace TYX::Store::Test {
+namespace {
+
+using TYX::Test::ReadFileBytes;
+
+// Runs SQL on a file directly, as another program would.
+void RawSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* msg = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
+  std::string text = msg ? msg : "";
+  sqlite3_free(msg);
+  sqlite3_close(db);
+  ASSERT_EQ(rc, SQLITE_OK) << text;
+}
+
+std::int64_t RawInt(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* st = nullptr;
+  std::int64_t v = -1;
+  if (sqlite3_open(path.c_str(), &db) == SQLITE_OK && sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+      sqlite3_step(st) == SQLITE_ROW) {
+    v = sqlite3_column_int64(st, 0);
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return v;
+}
+
+// A closed library file with some songs in it.
+void MakeLibrary(StoreTest& t, const std::string& dbPath, int songs, const std::function<std::string(int)>& makeSong) {
+  auto result = TYX_LibraryStore::Open(dbPath);
+  ASSERT_TRUE(result.store) << result.error;
+  TYX_Library* lib = result.store->GetLibrary();
+  lib->BeginUpdate();
+  for (int i = 0; i < songs; ++i) {
+    std::uint32_t idx = lib->InsertItem(makeSong(i), kItemKindFile);
+    result.store->GetStockPlaylist(STOCK_PLAYLIST_LIBRARY)->InsertItem(idx, 0);
+  }
+  ASSERT_TRUE(lib->EndUpdate());
+  (void)t;
+}
+
+TEST_F(StoreTest, NewFileGetsTheCurrentSchemaAndTheStockPlaylists) {
+  auto store = OpenStore();
+  ASSERT_TRUE(store);
+  for (auto id : {STOCK_PLAYLIST_LIBRARY, STOCK_PLAYLIST_NOWPLAYING, STOCK_PLAYLIST_OLDNOWPLAYING, STOCK_PLAYLIST_SYNC,
+                  STOCK_PLAYLIST_CDTRACK, STOCK_PLAYLIST_TRANSFERRED}) {
+    TYX_Playlist* p = store->GetStockPlaylist(id);
+    ASSERT_NE(p, nullptr) << id;
+    EXPECT_EQ(p->GetStockId(), static_cast<std::uint32_t>(id));
+    EXPECT_EQ(p->GetParent(), nullptr);
+    EXPECT_EQ(p->CountItem(), 0u);
+  }
+  EXPECT_EQ(store->GetStockPlaylist(STOCK_PLAYLIST_NOWPLAYING)->GetUserData(), kNoPosition);
+  store.reset();
+  EXPECT_EQ(RawInt(DbPath(), "PRAGMA user_version"), kSchemaVersion);
+  EXPECT_EQ(RawInt(DbPath(), "PRAGMA application_id"), kApplicationId);
+  EXPECT_EQ(RawInt(DbPath(), "SELECT count(*) FROM playlists"), 6);
+}
+
+TEST_F(StoreTest, OlderSchemaIsUpgradedKeepingItsSongs) {
+  MakeLibrary(*this, DbPath(), 3, [&](int i) { return MakeSong("u" + std::to_string(i) + ".mp3"); });
+  // Turn the file back into schema 1, which had no index of entries by song.
+  RawSql(DbPath(), "DROP INDEX entries_by_song; PRAGMA user_version = 1;");
+  ASSERT_EQ(RawInt(DbPath(), "SELECT count(*) FROM sqlite_master WHERE name = 'entries_by_song'"), 0);
+  {
+    auto store = OpenStore();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->GetStockPlaylist(STOCK_PLAYLIST_LIBRARY)->CountItem(), 3u);
+    EXPECT_EQ(store->GetLibrary()->FindItem(dir_.File("music/u2.mp3")), 2u);
+    // The upgraded file works for removals, which use the new index.
+    EXPECT_EQ(store->GetLibrary()->RemoveItem(1), 0);
+  }
+  EXPECT_EQ(RawInt(DbPath(), "PRAGMA user_version"), kSchemaVersion);
+  EXPECT_EQ(RawInt(DbPath(), "SELECT count(*) FROM sqlite_master WHERE name = 'entries_by_song'"), 1);
+  EXPECT_EQ(RawInt(DbPath(), "SELECT count(*) FROM entries"), 2);
+}
+
+TEST_F(StoreTest, NewerVersionIsRefusedAndLeftUnchanged) {
+  MakeLibrary(*this, DbPath(), 2, [&](int i) { return MakeSong("n" + std::to_string(i) + ".mp3"); });
+  RawSql(DbPath(), "PRAGMA user_version = " + std::to_string(kSchemaVersion + 1));
+  std::string before = ReadFileBytes(DbPath());
+  auto result = TYX_LibraryStore::Open(DbPath());
+  EXPECT_FALSE(result.store);
+  EXPECT_NE(result.error.find("newer version"), std::string::npos) << result.error;
+  EXPECT_EQ(ReadFileBytes(DbPath()), before);
+  EXPECT_EQ(RawInt(DbPath(), "PRAGMA user_version"), kSchemaVersion + 1);
+}
+
+TEST_F(StoreTest, DamagedFilesAreRefusedAndLeftUnchanged) {
+  // Random bytes.
+  std::string junkPath = dir_.File("junk.db");
+  {
+    std::mt19937 rng(7);
+    std::string junk(20000, '\0');
+    for (char& ch : junk) ch = static_cast<char>(rng() & 0xFF);
+    dir_.Write("junk.db", junk);
+  }
+  std::string junkBefore = ReadFileBytes(junkPath);
+  auto result = TYX_LibraryStore::Open(junkPath);
+  EXPECT_FALSE(result.store);
+  EXPECT_FALSE(result.error.empty());
+  EXPECT_EQ(ReadFileBytes(junkPath), junkBefore);
+
+  // A real library cut short.
+  MakeLibrary(*this, DbPath(), 400, [&](int i) { return MakeSong("d" + std::to_string(i) + ".mp3", std::string(50, 'x')); });
+  std::string whole = ReadFileBytes(DbPath());
+  ASSERT_GT(whole.size(), 40000u);
+  std::string cut = whole.substr(0, whole.size() / 2);
+  std::string cutPath = dir_.Write("cut.db", cut);
+  result = TYX_LibraryStore::Open(cutPath);
+  EXPECT_FALSE(result.store);
+  EXPECT_NE(result.error.find("damaged"), std::string::npos) << result.error;
+  EXPECT_EQ(ReadFileBytes(cutPath), cut);
+
+  // A real library with a page overwritten in the middle.
+  std::string smashed = whole;
+  for (std::size_t i = 4096 * 3; i < 4096 * 4 && i < smashed.size(); ++i) smashed[i] = static_cast<char>(0xA5);
+  std::string smashedPath = dir_.Write("smashed.db", smashed);
+  result = TYX_LibraryStore::Open(smashedPath);
+  EXPECT_FALSE(result.store);
+  EXPECT_EQ(ReadFileBytes(smashedPath), smashed);
+
+  // The intact library still opens.
+  result = TYX_LibraryStore::Open(DbPath());
+  ASSERT_TRUE(result.store) << result.error;
+  EXPECT_EQ(result.store->GetLibrary()->CountLiveItem(), 400u);
+}
+
+TEST_F(StoreTest, DatabaseOfAnotherProgramIsRefused) {
+  std::string other = dir_.File("other.db");
+  RawSql(other, "CREATE TABLE contacts(name TEXT); INSERT INTO contacts VALUES('kim');");
+  std::string before = ReadFileBytes(other);
+  auto result = TYX_LibraryStore::Open(other);
+  EXPECT_FALSE(result.store);
+  EXPECT_NE(result.error.find("not a music library"), std::string::npos) << result.error;
+  EXPECT_EQ(ReadFileBytes(other), before);
+
+  result = TYX_LibraryStore::Open(dir_.Path());  // a folder
+  EXPECT_FALSE(result.store);
+  EXPECT_FALSE(result.error.empty());
+  result = TYX_LibraryStore::Open("");
+  EXPECT_FALSE(result.store);
+}
+
+TEST_F(StoreTest, DefaultPathIsUnderTheUserDataFolder) {
+  std::string path = TYX_LibraryStore::DefaultPath();
+  EXPECT_NE(path.find("/SonvarManager/music_library.db"), std::string::npos) << path;
+  EXPECT_EQ(path.front(), '/');
+}
+
+}  // namespace
+}  // namespace TYX::Store::Test
