@@ -41,6 +41,7 @@ SplitResult SplitDevicePath(const std::string& devicePath, const std::vector<std
     }
     if (name == "..") {
       result.error = "device path leaves its folder: \"" + devicePath + "\"";
+      result.names.clear();
       return false;
     }
     result.names.push_back(name);
@@ -55,7 +56,6 @@ SplitResult SplitDevicePath(const std::string& devicePath, const std::vector<std
     }
   }
   flush();
-  if (!result.ok()) result.names.clear();
   return result;
 }
 

@@ -39,8 +39,9 @@ void FolderDevice::MarkDisconnected() {
     std::lock_guard<std::mutex> lk(mutex_);
     connected_.store(false);
   }
+  // Transfers see the device unreachable before their next chunk and end with "device gone"; they
+  // are not cancelled, which would report a user's cancel instead.
   readyChanged_.notify_all();
-  CancelTransfers();
 }
 
 bool FolderDevice::IsReachable() const {
@@ -72,7 +73,6 @@ bool FolderDevice::WaitUntilReady(std::uint32_t timeoutMs) {
 FolderDevice::CancelFlag FolderDevice::AddTransfer() {
   auto flag = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard<std::mutex> lk(mutex_);
-  if (!connected_.load()) flag->store(true);
   transfers_.insert(flag);
   return flag;
 }

@@ -39,7 +39,7 @@ class FolderDevice {
   std::vector<std::string> CurrentFolder() const;
 
   bool IsConnected() const { return connected_.load(); }
-  // Ends the connection: every transfer is cancelled and sees the device gone.
+  // Ends the connection: every transfer sees the device gone.
   void MarkDisconnected();
   // Connected and its root folder still there.
   bool IsReachable() const;
