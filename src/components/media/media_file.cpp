@@ -94,6 +94,10 @@ bool ReadOgg(TagLib::Ogg::Vorbis::File& f, bool withImage, MediaTags& tags, Stre
     return false;
   }
   FillCommonFacts(*f.audioProperties(), facts);
+  // The rate the stream was encoded for; the measured average of a quiet stream says little.
+  if (f.audioProperties()->bitrateNominal() > 0) {
+    facts.bitRate = static_cast<std::uint32_t>(f.audioProperties()->bitrateNominal());
+  }
   facts.formatText = "Ogg Vorbis";
   if (f.tag()) ReadXiph(*f.tag(), tags);
   if (!withImage) tags.image.clear();
@@ -121,7 +125,8 @@ bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, MediaTags& tags, Stream
   }
   const TagLib::RIFF::WAV::Properties* p = f.audioProperties();
   FillCommonFacts(*p, facts);
-  if (facts.bitRate == 0 && p->bitsPerSample() > 0) {
+  // PCM rates are exact (1411200 for CD audio); TagLib rounds them to whole kbit/s.
+  if (p->bitsPerSample() > 0 && (facts.bitRate == 0 || p->format() == 1)) {
     facts.bitRate = facts.sampleRate * facts.channels * static_cast<std::uint32_t>(p->bitsPerSample());
   }
   facts.formatText = p->format() == 1 ? "PCM " + std::to_string(p->bitsPerSample()) + "-bit"
