@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "platform/messaging.h"
+#include "support/scripted_user_agent.h"
+#include "toolkit/dialog_template.h"
+#include "toolkit/progress_bar.h"
+#include "toolkit/skin_popup_dialog.h"
+#include "toolkit/static_text.h"
+
+using namespace TYX::Win;
+using namespace TYX::Controls;
+using TYX::Test::ScopedUserAgent;
+
+namespace {
+
+constexpr UINT kTemplate = 9301;
+
+void RegisterTestTemplate() {
+  TYX_DialogTemplate t;
+  t.id = kTemplate;
+  t.title = "진행";
+  t.size = {300, 200};
+  t.controls = {
+      {TYX_ControlTemplate::Kind::Static, 5031, Rect{20, 40, 280, 52}, "메시지"},
+      {TYX_ControlTemplate::Kind::Progress, 5033, Rect{20, 80, 280, 92}, ""},
+      {TYX_ControlTemplate::Kind::Button, IDCANCEL, Rect{113, 150, 186, 172}, "취소"},
+  };
+  ASSERT_TRUE(RegisterDialogTemplate(t));
+}
+
+class CountingPopup : public TYX_Skin_PopupDialog {
+ public:
+  using TYX_Skin_PopupDialog::TYX_Skin_PopupDialog;
+  BOOL OnInitDialog() override {
+    TYX_Skin_PopupDialog::OnInitDialog();
+    ++inits;
+    return TRUE;
+  }
+  void OnOK() override {
+    ++oks;
+    TYX_Skin_PopupDialog::OnOK();
+  }
+  void OnCancel() override {
+    ++cancels;
+    if (refuseCancel) return;
+    TYX_Skin_PopupDialog::OnCancel();
+  }
+  int inits = 0, oks = 0, cancels = 0;
+  bool refuseCancel = false;
+};
+
+}  // namespace
+
+TEST(PopupDialogTest, EscapeReachesTheCancelHandlerAndEndsWithTwo) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  dlg.SetTitle("폴더 추가");
+  dlg.SetTitleIcon(20253);
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetOkCancel));
+  agent->OnNextModal([](Window& w) { w.PostMessage(WM_KEYDOWN, VK_ESCAPE, 0); });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(dlg.inits, 1);
+  EXPECT_EQ(dlg.cancels, 1);
+  EXPECT_EQ(dlg.oks, 0);
+  EXPECT_FALSE(dlg.IsAlive());
+}
+
+TEST(PopupDialogTest, OkButtonOfTheButtonSetEndsWithOne) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  dlg.SetTitle("폴더 추가");
+  dlg.SetTitleIcon(20253);
+  dlg.SetWindowSize(360, 180);
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetOkCancel));
+  std::vector<std::string> captions;
+  Rect okRect, cancelRect;
+  std::vector<std::string> painted;
+  bool iconPainted = false;
+  agent->OnNextModal([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    for (auto* b : popup.GetFrameButtons()) captions.push_back(b->GetCaption());
+    okRect = popup.GetFrameButton(IDOK)->GetRectInParent();
+    cancelRect = popup.GetFrameButton(IDCANCEL)->GetRectInParent();
+    popup.UpdateWindow();
+    painted = popup.GetLastPaint().Texts();
+    iconPainted = popup.GetLastPaint().HasImage(20253);
+    EXPECT_TRUE(popup.ClickButton(IDOK));
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.oks, 1);
+  EXPECT_EQ(captions, (std::vector<std::string>{"확인", "취소"}));
+  // Two 73-pixel buttons with a 6-pixel gap, centred, 15 pixels above the bottom edge.
+  EXPECT_EQ(okRect, (Rect{104, 143, 177, 165}));
+  EXPECT_EQ(cancelRect, (Rect{183, 143, 256, 165}));
+  ASSERT_FALSE(painted.empty());
+  EXPECT_EQ(painted.front(), "폴더 추가");
+  EXPECT_TRUE(iconPainted);
+}
+
+TEST(PopupDialogTest, ReturnWithoutAnOkButtonDoesNotCloseTheDialog) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetCancel));
+  int idle = 0;
+  agent->OnNextModal([](Window& w) { w.PostMessage(WM_KEYDOWN, VK_RETURN, 0); });
+  agent->SetIdleAction([&](Window& w) {
+    // Once the Return key has been handled, the person closes the popup with its close box.
+    if (++idle == 1) {
+      auto& popup = static_cast<CountingPopup&>(w);
+      auto* aux = dynamic_cast<TYX_SkinButton*>(popup.GetAuxWindow());
+      ASSERT_NE(aux, nullptr);
+      aux->Click();
+    }
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(dlg.oks, 0);
+  EXPECT_EQ(dlg.cancels, 1);
+}
+
+TEST(PopupDialogTest, CancelRefusedKeepsTheDialogOpenUntilTheNextPress) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  dlg.refuseCancel = true;
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetCancel));
+  agent->OnNextModal([&](Window& w) { w.PostMessage(WM_KEYDOWN, VK_ESCAPE, 0); });
+  agent->SetIdleAction([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    if (popup.cancels == 1) {
+      EXPECT_TRUE(popup.IsAlive());
+      popup.refuseCancel = false;
+      popup.ClickButton(IDCANCEL);
+    }
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(dlg.cancels, 2);
+}
+
+TEST(PopupDialogTest, TemplateControlsAreBuiltAndCanBeReplacedAndTheAuxWindowHidden) {
+  RegisterTestTemplate();
+  ScopedUserAgent agent;
+  CountingPopup dlg(kTemplate);
+  dlg.SetHasCloseBox(true);
+  std::string message;
+  int range = 0;
+  bool replaced = false, auxHidden = false;
+  agent->OnNextModal([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    EXPECT_EQ(popup.GetWindowText(), "진행");
+    EXPECT_EQ(popup.GetClientRect(), (Rect{0, 0, 300, 200}));
+    auto* text = popup.GetControl<TYX_StaticText>(5031);
+    ASSERT_NE(text, nullptr);
+    message = text->GetText();
+    auto* bar = popup.GetControl<TYX_ProgressBar>(5033);
+    ASSERT_NE(bar, nullptr);
+    range = bar->GetUpper();
+    auto* button = popup.ReplaceControl<TYX_SkinButton>(IDCANCEL);
+    ASSERT_NE(button, nullptr);
+    replaced = button->GetCaption() == "취소" && button->GetRectInParent() == (Rect{113, 150, 186, 172});
+    ASSERT_NE(popup.GetAuxWindow(), nullptr);
+    popup.GetAuxWindow()->ShowWindow(SW_HIDE);
+    auxHidden = !popup.GetAuxWindow()->IsWindowVisible();
+    button->SetCaptionMargin(5, 5);
+    EXPECT_TRUE(popup.ClickButton(IDCANCEL));
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(message, "메시지");
+  EXPECT_EQ(range, 100);
+  EXPECT_TRUE(replaced);
+  EXPECT_TRUE(auxHidden);
+  EXPECT_FALSE(dlg.SetButtonSet(4242));
+  EXPECT_FALSE(RegisterDialogTemplate(TYX_DialogTemplate{}));
+}
+
+TEST(PopupDialogTest, CenteringUsesTheOwnerOrTheDesktop) {
+  Window owner;
+  ASSERT_TRUE(owner.Create(nullptr, Rect{100, 100, 700, 500}, WS_POPUP | WS_VISIBLE));
+  TYX_Skin_PopupDialog dlg(0, owner.GetSafeHwnd());
+  dlg.SetWindowSize(200, 100);
+  dlg.CenterWindow();
+  EXPECT_EQ(dlg.GetInitialRect(), (Rect{300, 250, 500, 350}));
+  TYX_Skin_PopupDialog lone;
+  lone.SetWindowSize(280, 24);
+  lone.CenterWindow();
+  EXPECT_EQ(lone.GetInitialRect(), (Rect{500, 500, 780, 524}));
+}
