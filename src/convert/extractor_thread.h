@@ -1,0 +1,159 @@
+#pragma once
+// The one extraction and encoding worker behind CD ripping and file conversion. A thread with its own
+// message loop: a dialog stores a job (SetJob), posts WM_EXTRACTOR_START, and receives
+// WM_EXTRACTOR_PROGRESS: (0, total bytes) sent once before the first read, (1, position) posted at most
+// every 500 ms, (9999, result) posted once when the job ends.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/audio/bass_api.h"
+#include "convert/via_decode_reader.h"
+#include "platform/event.h"
+#include "platform/types.h"
+#include "platform/win_thread.h"
+
+namespace TYX::Audio {
+class PcmResampler;
+}
+
+namespace TYX::Convert {
+
+class Mp3Encoder;
+class OggEncoder;
+class WavWriter;
+
+constexpr Win::UINT WM_EXTRACTOR_START = Win::WM_USER + 1003;     // 2027
+constexpr Win::UINT WM_EXTRACTOR_PROGRESS = Win::WM_USER + 1004;  // 2028
+constexpr Win::WPARAM EXTRACTOR_TOTAL = 0;
+constexpr Win::WPARAM EXTRACTOR_POSITION = 1;
+constexpr Win::WPARAM EXTRACTOR_DONE = 9999;
+
+// EXTRACT_SOURCE: 2 the WMA/ASF decoder, 4 the VIA decoder, anything else the generic decoder.
+constexpr int EXTRACT_SOURCE_WMA = 2;
+constexpr int EXTRACT_SOURCE_VIA = 4;
+// EXTRACT_FORMAT.
+constexpr int EXTRACT_FORMAT_MP3 = 0;
+constexpr int EXTRACT_FORMAT_OGG = 1;
+constexpr int EXTRACT_FORMAT_WMA = 2;
+constexpr int EXTRACT_FORMAT_WAV = 3;
+constexpr int EXTRACT_FORMAT_VIA = 4;
+
+// Result codes of a job.
+constexpr int EXTRACT_OK = 0;
+constexpr int EXTRACT_CD_UNREADABLE = 1;
+constexpr int EXTRACT_CREATE_FAILED = 2;
+constexpr int EXTRACT_DECODE_FAILED = 3;
+constexpr int EXTRACT_NO_CONVERSION = 4;
+constexpr int EXTRACT_STALLED = 99;
+
+// PCM block sizes.
+constexpr int kReadBlock = 30676;     // MP3, WMA and WAV reads
+constexpr int kBufferBytes = 61440;   // room for mono-to-stereo doubling; the Ogg read size
+constexpr int kViaReadBlock = 8148;
+constexpr Win::DWORD kProgressIntervalMs = 500;
+
+class CExtractorThread : public Win::WinThread {
+ public:
+  CExtractorThread();
+  explicit CExtractorThread(Win::HWND owner);
+  ~CExtractorThread() override;
+
+  void SetOwner(Win::HWND owner) { owner_ = owner; }
+  Win::HWND Owner() const { return owner_; }
+  // Stores one job; only between jobs. Length, sample rate and target channels are taken for MP3 and VIA
+  // only; other formats keep the previous values.
+  void SetJob(int drive, int track, const std::string& sourcePath, int sourceKind, const std::string& targetPath,
+              int format, int bitrate, int length, unsigned sampleRate, int sourceChannels, int targetChannels);
+  // Asks the running job to stop and waits until it has cleaned up. Sent messages to the calling thread
+  // are handled while it waits, so a worker blocked sending the total does not hang both threads.
+  void StopJob();
+  static std::string ResultText(int code);
+
+  static unsigned NormalizeSampleRate(unsigned rate);
+  static int NormalizeChannels(int channels);
+  static int RoundMp3Bitrate(int b);
+  // In place from the job's source channel count to its target count (always 2 for MP3).
+  int ConvertChannels(std::uint8_t* buffer, int bytes) const;
+
+  // WM_EXTRACTOR_START's handler: mode 0 runs the stored job as a CD job, 1 as a file job, others
+  // nothing. Runs the job to its end on the calling thread.
+  void OnStartJob(Win::WPARAM mode, Win::LPARAM unused);
+
+  bool IsJobRunning() const { return running_.load() != 0; }
+  int LastResult() const { return result_; }
+  unsigned JobSampleRate() const { return sampleRate_; }
+  int JobTargetChannels() const { return targetChannels_; }
+  int JobLength() const { return length_; }
+
+  // Tests replace how a file source is opened (a stream that never delivers, for instance).
+  using SourceOpener = std::function<Audio::HSTREAM(const std::string& path, int kind)>;
+  void SetSourceOpenerForTesting(SourceOpener opener) { sourceOpener_ = std::move(opener); }
+
+ protected:
+  bool InitInstance() override;
+
+ private:
+  void ResetJob();
+  void RunCdJob();
+  void RunFileJob();
+  void RunWithChannel();
+  // Opens the encoder of the target format; returns 0 or the result code.
+  int OpenEncoder();
+  void TranscodeLoop();
+  void OggPath();
+  void ViaPath();
+  void Finish();
+  // Ends a job that failed before its loop: flags cleared, resources freed, the code posted.
+  void EndEarly(int code);
+
+  // One block: reads up to `bytes`, brings it to the declared rate and channel count. Returns the byte
+  // count in buffer_ (0 at the end or nothing yet, -1 on error).
+  int ReadBlock(int bytes);
+  // What the resampler still holds, converted like a block; 0 when there is nothing.
+  int DrainBlock();
+  void ReportPosition(Win::DWORD& last);
+  void SendTotal(std::int64_t total);
+  void PostDone(int code);
+  // Channel count of the PCM the encoder receives.
+  int OutputChannels() const;
+
+  // Job fields: written by the user-interface thread between jobs, read by the worker during a job.
+  ViaDecodeReader viaReader_;
+  int drive_ = -1;
+  int track_ = -1;
+  std::string sourcePath_;
+  int sourceKind_ = -1;
+  std::string targetPath_;
+  int format_ = -1;
+  int bitrate_ = -1;
+  unsigned sampleRate_ = 44100;
+  int sourceChannels_ = 2;
+  int targetChannels_ = 2;
+  Win::HWND owner_ = nullptr;
+  std::atomic<int> cancel_{0};   // written by the user-interface thread, read by the worker
+  std::atomic<int> running_{0};  // written by the worker, polled by StopJob
+  Win::Event idle_{true, true};  // set whenever running is 0
+  int length_ = 0;
+
+  // Job state: worker thread only.
+  bool viaCodecOk_ = false;
+  void* viaEncoder_ = nullptr;  // VIA_HANDLE of the VIA encoder
+  Audio::HSTREAM channel_ = 0;
+  Audio::HWMENCODE wmaEncoder_ = 0;
+  std::unique_ptr<Mp3Encoder> mp3_;
+  std::unique_ptr<OggEncoder> ogg_;
+  std::unique_ptr<WavWriter> wav_;
+  std::unique_ptr<Audio::PcmResampler> resampler_;
+  unsigned channelRate_ = 44100;  // rate of the decoded PCM
+  unsigned outputRate_ = 44100;   // rate the encoder is told
+  std::vector<std::uint8_t> buffer_;
+  std::vector<std::int16_t> resampled_;
+  int result_ = 0;
+  SourceOpener sourceOpener_;
+};
+
+}  // namespace TYX::Convert
