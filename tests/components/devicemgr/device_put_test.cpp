@@ -299,5 +299,31 @@ TEST_F(DevicePut, StoppingNoticesIsForTheRegisteredWindowOnly) {
   EXPECT_EQ(b.Count(dm_ts_end), 1);
 }
 
+TEST_F(DevicePut, DestroyingTheClientEndsEveryPutWithItsNotices) {
+  const unsigned id = Plug("phone", PhoneProfile());
+  const std::string content = PatternBytes(40 * kChunk);
+  const std::string local = temp_.Write("local/song.mp3", content);
+  NoticeWindow wnd;
+  dmRegisterNotify(wnd.Hwnd(), WM_DM_NOTIFY);
+  for (const char* name : {"\\MUSIC\\1.mp3", "\\MUSIC\\2.mp3", "\\MUSIC\\3.mp3"}) {
+    ASSERT_EQ(dmPutFile(id, local, name, nullptr, 0), 1);
+  }
+  // Whatever each put had done by then, it ends: completed, or cancelled without a trace.
+  InstallDeviceMgrClient(nullptr);
+  client_.reset();
+  ASSERT_TRUE(wnd.WaitForEnds(3));
+  EXPECT_EQ(wnd.Count(dm_ts_start), 3);
+  for (const auto& end : wnd.Of(dm_ts_end)) {
+    EXPECT_TRUE(end.value == dm_tc_success || end.value == dm_tc_cancelled) << end.value;
+  }
+  for (const char* name : {"1.mp3", "2.mp3", "3.mp3"}) {
+    const std::string path = Root("phone") + "/MUSIC/" + name;
+    if (fs::exists(path)) {
+      EXPECT_EQ(ReadFileBytes(path), content) << name;
+    }
+  }
+  EXPECT_EQ(TemporaryFilesUnder(Root("phone")), 0);
+}
+
 }  // namespace
 }  // namespace TYX::Test
