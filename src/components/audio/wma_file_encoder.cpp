@@ -64,7 +64,8 @@ std::unique_ptr<WmaFileEncoder> WmaFileEncoder::Open(int rate, int channels, int
 }
 
 WmaFileEncoder::~WmaFileEncoder() {
-  if (!closed_) Close();
+  // A file that was never opened (a failed Open) has nothing to close.
+  if (!closed_ && oc_ != nullptr && oc_->pb != nullptr) Close();
   av_packet_free(&pkt_);
   av_frame_free(&frame_);
   avcodec_free_context(&enc_);
