@@ -96,7 +96,7 @@ TEST_P(AudioEngineFormats, DecodesToTheSourceRateChannelsAndSignal) {
   EXPECT_NEAR(static_cast<double>(length), static_cast<double>(got.size() * 2), c.rate * c.channels * 2 * 0.1);
   Synth::Pcm decoded{c.rate, c.channels, got};
   for (int ch = 0; ch < c.channels; ++ch) {
-    auto m = Synth::Correlate(pcm.Channel(ch), decoded.Channel(ch), 2500);
+    auto m = Synth::Correlate(pcm.Channel(ch), decoded.Channel(ch), 4200);
     EXPECT_GT(m.correlation, 0.9) << c.name << " channel " << ch;
   }
   BASS_StreamFree(h);

@@ -237,7 +237,7 @@ struct Match {
 inline Match Correlate(const std::vector<std::int16_t>& want, const std::vector<std::int16_t>& got, int maxLag,
                        int minLag = -64) {
   Match best{-2, 0};
-  const std::size_t window = std::min<std::size_t>(8192, want.size() / 3);
+  const std::size_t window = std::min<std::size_t>(4096, want.size() / 3);
   const std::size_t start = want.size() / 3;
   for (int lag = minLag; lag <= maxLag; ++lag) {
     double sxy = 0, sxx = 0, syy = 0;
