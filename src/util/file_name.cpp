@@ -93,12 +93,15 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
     const std::size_t first = stem.find_first_not_of(' ');
     stem = first == std::string::npos ? std::string() : stem.substr(first);
     while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
-    if (stem.empty()) stem = "_";
-    if (IsDeviceName(stem)) stem = "_" + stem;
+    if (stem.empty()) stem.push_back('_');
+    if (IsDeviceName(stem)) stem.insert(0, 1, '_');
   }
 
-  const std::string suffix = variant >= 1 ? "(" + std::to_string(variant) + ")" : std::string();
-  const std::string dotExt = ext.empty() ? std::string() : "." + ext;
+  // Built by appending: g++ 12 warns falsely (-Wrestrict) on short literal assignments at -O2.
+  std::string suffix;
+  if (variant >= 1) suffix.append("(").append(std::to_string(variant)).append(")");
+  std::string dotExt;
+  if (!ext.empty()) dotExt.append(".").append(ext);
 
   if (maxChars > 0) {
     const std::size_t limit = static_cast<std::size_t>(maxChars);

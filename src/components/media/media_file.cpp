@@ -41,11 +41,12 @@ bool CredibleStream(const TagLib::AudioProperties* p, std::string& error) {
   return true;
 }
 
-// Three frame headers in a row, each announcing the next, starting at the first frame TagLib found.
+// Three frame headers in a row, starting at the first frame TagLib found: each header read with its
+// length checked also tests the header that follows it.
 bool MpegFramesChain(TagLib::MPEG::File& file) {
   long offset = file.firstFrameOffset();
   if (offset < 0) return false;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     const TagLib::MPEG::Header header(&file, offset, true);
     if (!header.isValid() || header.frameLength() <= 0) return false;
     offset += header.frameLength();

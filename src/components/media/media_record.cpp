@@ -51,7 +51,7 @@ void ParseNumberPair(const std::string& text, std::uint32_t& number, std::uint32
 std::string FormatNumberPair(std::uint32_t number, std::uint32_t total) {
   if (number == 0 && total == 0) return std::string();
   std::string s = std::to_string(number);
-  if (total != 0) s += "/" + std::to_string(total);
+  if (total != 0) s.append("/").append(std::to_string(total));
   return s;
 }
 

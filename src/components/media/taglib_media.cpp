@@ -150,7 +150,7 @@ bool TYX_TagLibMedia::SetAlbumImageData(const std::vector<std::uint8_t>& data) {
 
 bool TYX_TagLibMedia::CanWriteTags() const {
   std::string folder = Util::GetFilePath(path_);
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.push_back('.');
   return access(path_.c_str(), R_OK | W_OK) == 0 && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
