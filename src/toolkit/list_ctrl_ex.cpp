@@ -95,6 +95,7 @@ int TYX_ListCtrlEx::InsertField(int row, int, int) {
   } else {
     rows_.insert(rows_.begin() + row, Row{});
     cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(row) * width), width, Cell{});
+    keysAscending_ = keysAscending_ && KeyFitsAt(row, kListNoKey);
     keyIndexValid_ = false;
     if (focusRow_ >= row) ++focusRow_;
     if (anchorRow_ >= row) ++anchorRow_;
@@ -136,7 +137,8 @@ bool TYX_ListCtrlEx::DeleteAllItem() {
   arena_.clear();
   garbage_ = 0;
   keyIndex_.clear();
-  keyIndexValid_ = true;
+  keyIndexValid_ = false;
+  keysAscending_ = true;
   selectedCount_ = 0;
   focusRow_ = anchorRow_ = nowPlayingRow_ = -1;
   nowPlayingMark_ = 0;
@@ -145,19 +147,18 @@ bool TYX_ListCtrlEx::DeleteAllItem() {
   return true;
 }
 
+bool TYX_ListCtrlEx::KeyFitsAt(int row, UINT key) const {
+  if (row > 0 && rows_[static_cast<size_t>(row) - 1].key > key) return false;
+  if (row + 1 < GetItemCount() && rows_[static_cast<size_t>(row) + 1].key < key) return false;
+  return true;
+}
+
 bool TYX_ListCtrlEx::SetFieldKey(int row, UINT key, int) {
   if (!ValidRow(row)) return false;
   Row& r = rows_[static_cast<size_t>(row)];
   if (r.key == key) return true;
-  if (keyIndexValid_) {
-    if (r.key != kListNoKey) {
-      // The old key may belong to another row too; find out on the next lookup.
-      keyIndexValid_ = false;
-    } else if (key != kListNoKey) {
-      auto [it, inserted] = keyIndex_.try_emplace(key, row);
-      if (!inserted && row < it->second) it->second = row;
-    }
-  }
+  keysAscending_ = keysAscending_ && KeyFitsAt(row, key);
+  keyIndexValid_ = false;
   r.key = key;
   return true;
 }
@@ -168,15 +169,26 @@ UINT TYX_ListCtrlEx::GetFieldKey(int row) const {
 
 int TYX_ListCtrlEx::FindRowFromFieldKey(UINT key) const {
   if (key == kListNoKey) return -1;
-  if (!keyIndexValid_) {
-    keyIndex_.clear();
-    keyIndex_.reserve(rows_.size());
-    for (size_t i = 0; i < rows_.size(); ++i)
-      if (rows_[i].key != kListNoKey) keyIndex_.try_emplace(rows_[i].key, static_cast<int>(i));
-    keyIndexValid_ = true;
+  const auto byKey = [](const Row& r, UINT k) { return r.key < k; };
+  if (!keysAscending_ && !keyIndexValid_) {
+    // The keys may have come back into order (rows deleted, keys rewritten): then no index is needed.
+    keysAscending_ = std::is_sorted(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
+    if (!keysAscending_) {
+      keyIndex_.clear();
+      keyIndex_.reserve(rows_.size());
+      for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].key != kListNoKey) keyIndex_.emplace_back(rows_[i].key, static_cast<int>(i));
+      std::sort(keyIndex_.begin(), keyIndex_.end());
+      keyIndexValid_ = true;
+    }
   }
-  auto it = keyIndex_.find(key);
-  return it == keyIndex_.end() ? -1 : it->second;
+  if (keysAscending_) {
+    // The first row with the key: lower_bound finds the first of equal keys.
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), key, byKey);
+    return it != rows_.end() && it->key == key ? static_cast<int>(it - rows_.begin()) : -1;
+  }
+  auto it = std::lower_bound(keyIndex_.begin(), keyIndex_.end(), std::make_pair(key, -1));
+  return it != keyIndex_.end() && it->first == key ? it->second : -1;
 }
 
 // ---- Cells ----

@@ -5,14 +5,14 @@
 //
 // Storage is compact so that hundreds of thousands of rows are cheap: one flat vector of small cells,
 // numbers inline, texts in one shared text store (no allocation per cell), and a key-to-row index built
-// on the first lookup after a change. Painting records only the rows in view.
+// only when keys stop ascending with the rows. Painting records only the rows in view.
 //
 // A person's actions (the entry points under "Person") change the state as a click or key would and
 // send the parent the list messages of list_types.h. Everything runs on the window's thread.
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/window.h"
@@ -167,6 +167,8 @@ class TYX_ListCtrlEx : public Win::Window {
     return cells_[static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(col)];
   }
   std::string_view TextOf(const Cell& c) const { return std::string_view(arena_).substr(c.value, c.length); }
+  // Whether a row may carry the key with the keys still ascending.
+  bool KeyFitsAt(int row, UINT key) const;
   bool StoreText(Cell& cell, std::string_view text);
   void ReleaseText(Cell& cell);
   void CompactTextStore();
@@ -194,8 +196,12 @@ class TYX_ListCtrlEx : public Win::Window {
   std::string arena_;        // the text store
   std::size_t garbage_ = 0;  // bytes of the text store no cell refers to any more
 
-  mutable std::unordered_map<UINT, int> keyIndex_;
-  mutable bool keyIndexValid_ = true;
+  // Key lookup. While the keys ascend with the rows (the usual fill: keys are playlist positions), a
+  // binary search over the rows needs no index at all; otherwise a sorted (key, row) index is built on
+  // the first lookup after a change.
+  mutable bool keysAscending_ = true;
+  mutable std::vector<std::pair<UINT, int>> keyIndex_;
+  mutable bool keyIndexValid_ = false;
 
   int selectedCount_ = 0;
   int focusRow_ = -1;

@@ -144,6 +144,25 @@ TEST_F(LibraryList, KeyLookupFollowsInsertionsDeletionsAndDuplicates) {
   EXPECT_EQ(list.FindRowFromFieldKey(70), -1);
 }
 
+TEST_F(LibraryList, KeyLookupWorksWhenKeysDoNotAscendWithTheRows) {
+  // Keys in falling order, with a repeated key and a row without key.
+  for (UINT k : {50u, 40u, 30u, 40u, 10u}) AddSong(k, "t", "a");
+  list.InsertField(-1);
+  EXPECT_EQ(list.FindRowFromFieldKey(30), 2);
+  EXPECT_EQ(list.FindRowFromFieldKey(40), 1);
+  EXPECT_EQ(list.FindRowFromFieldKey(10), 4);
+  EXPECT_EQ(list.FindRowFromFieldKey(20), -1);
+  list.SetFieldKey(0, 5);
+  EXPECT_EQ(list.FindRowFromFieldKey(5), 0);
+  EXPECT_EQ(list.FindRowFromFieldKey(50), -1);
+  // Deleting the rows out of order leaves ascending keys; lookups stay right.
+  list.DeleteField(1);  // 5, 30, 40, 10, -
+  list.DeleteField(3);  // 5, 30, 40, -
+  EXPECT_EQ(list.FindRowFromFieldKey(40), 2);
+  EXPECT_EQ(list.FindRowFromFieldKey(10), -1);
+  EXPECT_EQ(list.FindRowFromFieldKey(5), 0);
+}
+
 TEST_F(LibraryList, SelectionHelpersReturnKeysAndRowsInRowOrder) {
   for (UINT k = 0; k < 6; ++k) AddSong(100 + k, "t", "a");
   std::vector<UINT> keys;
