@@ -6,10 +6,13 @@ using namespace Win;
 
 TYX_Skin_Popup::TYX_Skin_Popup(UINT templateId, HWND parent) : Dialog(templateId, parent) {
   OnCommand(kCloseBoxId, [this] { OnCancel(); });
-  OnMessage(WM_SIZE, [this](WPARAM, LPARAM) -> LRESULT {
-    LayoutFrame();
-    return 0;
-  });
+}
+
+LRESULT TYX_Skin_Popup::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = Dialog::WindowProc(msg, wParam, lParam);
+  // The frame follows every size change, whatever handler a derived dialog has for WM_SIZE.
+  if (msg == WM_SIZE && IsAlive()) LayoutFrame();
+  return result;
 }
 
 TYX_Skin_Popup::~TYX_Skin_Popup() = default;

@@ -91,6 +91,7 @@ class TYX_Skin_Popup : public Win::Dialog {
   }
 
   BOOL PreTranslateMessage(Win::MSG* msg) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
   // Builds the frame: close box and button set. Derived dialogs call it first.

@@ -183,3 +183,26 @@ TEST(PopupDialogTest, CenteringUsesTheOwnerOrTheDesktop) {
   lone.CenterWindow();
   EXPECT_EQ(lone.GetInitialRect(), (Rect{500, 500, 780, 524}));
 }
+
+TEST(PopupDialogTest, TheFrameFollowsSizeChangesEvenWithADerivedSizeHandler) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  int sizes = 0;
+  dlg.OnMessage(WM_SIZE, [&](WPARAM, LPARAM) -> LRESULT {
+    ++sizes;
+    return 0;
+  });
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetClose));
+  Rect closeRect, auxRect;
+  agent->OnNextModal([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    popup.SetWindowSize(494, 222);
+    closeRect = popup.GetFrameButton(IDCANCEL)->GetRectInParent();
+    auxRect = popup.GetAuxWindow()->GetRectInParent();
+    popup.EndDialog(IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(sizes, 2);  // creation and the change
+  EXPECT_EQ(closeRect, (Rect{210, 185, 283, 207}));
+  EXPECT_EQ(auxRect, (Rect{468, 7, 484, 23}));
+}
