@@ -9,6 +9,7 @@
 
 namespace TYX::Library {
 
+// Every field belongs to the UI thread that owns the band window.
 class TYX_BandItem {
  public:
   TYX_BandItem(Win::UINT id, const std::string& title, const std::string& pageId, const std::string& extra);

@@ -91,11 +91,13 @@ Win::HRESULT TYX_BandTreeWnd::DeleteChildNode(int data, bool deleteSelf) {
 }
 
 std::string TYX_BandTreeWnd::GetTitleFromIndex(int position) const {
+  if (position < 0 || position >= tree_.GetItemCount(Controls::TVI_ROOT)) return {};
   HTREEITEM node = tree_.GetItemFromData(tree_.GetItemDataFromIndex(position));
   return node ? tree_.GetItemText(node) : std::string();
 }
 
 std::string TYX_BandTreeWnd::GetPageIDFromIndex(int position) const {
+  if (position < 0 || position >= tree_.GetItemCount(Controls::TVI_ROOT)) return {};
   HTREEITEM node = tree_.GetItemFromData(tree_.GetItemDataFromIndex(position));
   return node ? tree_.GetPageID(node) : std::string();
 }

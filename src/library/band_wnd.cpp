@@ -58,6 +58,9 @@ int TYX_BandWnd::InsertItem(Win::UINT id, std::unique_ptr<Win::Window> window, i
   MakeButton(id, *item->button, &rect, kLeftImage, image, kRightImage);
   item->button->SetTitle(title);
   items_.insert(items_.begin() + index, std::move(item));
+  // The selected and drop bands keep pointing at the same bands.
+  if (selectedBand_ >= index) ++selectedBand_;
+  if (dropBand_ >= index) ++dropBand_;
   TYX_Log::Instance()->Add("TYX_BandWnd::InsertItem() - 2");
   SetItemWindow(index, std::move(window));
   UpdateScreen();

@@ -387,3 +387,21 @@ TEST_F(BandWndTest, SetMessageIsRecordedAndTheBackgroundFollowsTheSize) {
   band->UpdateWindow();
   EXPECT_EQ(band->BackgroundBuilds(), 2);
 }
+
+TEST_F(BandWndTest, InsertingABandAboveTheSelectedOneKeepsTheSelection) {
+  band->SetSelectBandItem(2, -1, false);
+  EXPECT_EQ(band->InsertItem(256, nullptr, 0, 20105, "맨 위", "600000", ""), 0);
+  EXPECT_EQ(band->GetCount(), 4);
+  EXPECT_EQ(band->GetSelectedBandIndex(), 3);
+  EXPECT_EQ(band->GetSelectedPageID(), "200000");
+  // An index past the end appends.
+  EXPECT_EQ(band->InsertItem(260, nullptr, 99, 20105, "끝", "900000", ""), 4);
+}
+
+TEST_F(BandWndTest, PositionsPastTheLastNodeGiveEmptyTexts) {
+  band->AddBandItem(kTreeImage, 1, 0, 0, 1, "data -1", -1, "100099", false);
+  EXPECT_EQ(band->GetBandPageIDFromIndex(1, 3), "100099");
+  EXPECT_EQ(band->GetBandPageIDFromIndex(1, 4), "");
+  EXPECT_EQ(band->GetBandTitleFromIndex(1, 4), "");
+  EXPECT_EQ(band->GetBandTitleFromIndex(1, -1), "");
+}
