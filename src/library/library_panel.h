@@ -1,0 +1,220 @@
+#pragma once
+// The library panel: one list view at a time over the library store. The sidebar names a page; the
+// panel maps it to a list type, shows that type's list control and fills it from the type's stock
+// playlist. This class holds the list model (list types, columns, fills, partial updates, selection
+// helpers and the now-playing operations); commands, navigation and the full assembly join it later.
+//
+// Sources by concern: library_panel.cpp (window, collaborators, Refresh and the shown list),
+// library_panel_lists.cpp (list set-up and columns), library_panel_fill.cpp (row fills and updates),
+// library_panel_select.cpp (selection helpers), library_panel_now_playing.cpp (now-playing list).
+//
+// Threads: everything runs on the panel's window thread.
+#include <array>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contracts/library_manager.h"
+#include "contracts/media.h"
+#include "contracts/now_playing_list.h"
+#include "library/band_wnd.h"
+#include "library/library_search_wnd.h"
+#include "platform/window.h"
+#include "toolkit/list_ctrl_ex.h"
+#include "util/file_type.h"
+
+namespace TYX::Library {
+
+// Messages of the panel for this list model.
+constexpr Win::UINT WM_LIBRARY_SHOW_BAR = 0x9491;     // to the parent: wParam 0, lParam 5 show or 0 hide
+constexpr Win::UINT WM_POWERSEARCH_SHOW = 0xB7B9;     // to itself: wParam 1 show the search strip
+constexpr Win::UINT WM_LIBRARY_FOOTER_COUNT = 0x948C; // to itself after the toolbar changed
+// Control IDs.
+constexpr Win::UINT kListCtrlId = 34020;
+constexpr Win::UINT kSyncAutoCheckId = 43456;
+constexpr Win::DWORD kListCtrlStyle = 0x50001C01;
+constexpr int kToolbarButtonCount = 7;
+
+class TYX_LibraryPanel : public Win::Window {
+ public:
+  using LibraryType = TYX_BandWnd::LibraryType;
+  using ListCtrl = Controls::TYX_ListCtrlEx;
+
+  // What a fill or update does to the item before the row is written.
+  enum RefreshLevel : int {
+    REFRESH_LEVEL_NONE = 0,        // use the item unchanged
+    REFRESH_LEVEL_CHECKEXIST = 1,  // re-test the file on disk first
+    REFRESH_LEVEL_UPDATE = 2,      // re-read the file's tags first
+  };
+
+  // The seven list controls, in creation order.
+  enum ListIndex : int {
+    LIST_LIBRARY = 0,
+    LIST_NOWPLAYING,
+    LIST_OLDNOWPLAYING,
+    LIST_CD,
+    LIST_MYMELODY,
+    LIST_SYNC,
+    LIST_WEBDOWNLOAD,
+    LIST_COUNT
+  };
+
+  // Row status values.
+  static constexpr int kRowStatusNone = 0;
+  static constexpr int kRowStatusPresent = 1;
+  static constexpr int kRowStatusMissing = 2;
+  // Bytes per second of CD audio, and the file size a CD track row counts with.
+  static constexpr std::int64_t kCdBytesPerSecond = 176400;
+  static constexpr std::uint64_t kCdTrackFileSize = 44;
+  // How long the CD fill waits for a drive to answer, by the tick counter.
+  static constexpr std::uint32_t kCdWaitMs = 2000;
+  static constexpr int kListRowHeight = 28;
+  static constexpr std::uint32_t kSkinColorList = 27003;
+
+  TYX_LibraryPanel();
+  ~TYX_LibraryPanel() override;
+
+  // ---- Window and collaborators (library_panel.cpp) ----------------------------------------------
+  // Creates the panel window with its seven list controls and the search window. False on failure.
+  bool CreatePanel(Win::HWND parent, const Win::Rect& rect, Win::UINT id);
+  void SetLibraryManager(TYX_LibraryManager* manager);
+  TYX_LibraryManager* GetLibraryManager() const { return manager_; }
+  void SetLibraryTreeCtrl(TYX_BandWnd* band) { band_ = band; }
+  void SetMainWnd(Win::HWND hwnd) { mainWnd_ = hwnd; }
+
+  // Switches to the list of the page and fills it. Status 0, or 0x80004005 without store, list or
+  // search window.
+  long Refresh(const std::string& pageId, RefreshLevel level = REFRESH_LEVEL_NONE, int show = 1);
+  // Shows the current type's list control, hides the six others and sets the toolbar.
+  void RefreshShowListCtrl();
+  long RefreshSelectedMedia();
+  long RefreshAllMedia();
+  long RefreshWebDownload() { return 0; }
+  long UpdateListItem(int row, RefreshLevel level);
+  long UpdateListItem(const std::string& path, std::uint32_t unused = 0);
+
+  LibraryType GetCurrentListType() const { return listType_; }
+  LibraryType GetPreviousListType() const { return prevListType_; }
+  ListCtrl* GetCurrentListCtrl() const;
+  ListCtrl* GetListCtrl(ListIndex which) const { return lists_[which].get(); }
+  TYX_Playlist* GetCurrentPlaylist() const;
+  TYX_Library_SearchWnd* GetSearchWnd() const { return searchWnd_.get(); }
+  // The size total of the rows listed by the last Refresh.
+  std::uint64_t GetTotalFileSize() const { return totalFileSize_; }
+  Win::COLORREF GetListSkinColor() const { return skinColor_; }
+  // The power-search visibility of the library list (type 1) and the sync list (type 9).
+  int GetPowerSearchFlag(LibraryType type) const;
+  void SetPowerSearchFlag(LibraryType type, int flag);
+
+  // Layout rectangles (top band, search strip, splitter, list area) as last computed.
+  Win::Rect GetListAreaRect() const { return rectList_; }
+  Win::Rect GetTopBandRect() const { return rectTop_; }
+  Win::Window* GetToolbarButton(int i) const;
+  Win::Window* GetSyncAutoCheck() const { return syncCheck_.get(); }
+
+  // ---- List set-up (library_panel_lists.cpp) ------------------------------------------------------
+  // Creates the seven list controls (each only once), all with the same rectangle.
+  void InitListCtrl(const Win::Rect& rect);
+  void ClearListCtrl();
+  static int GetMediaType(TYX_FILETYPE type);
+  static int GetLyricIconIndex(std::uint32_t lyricFlags);
+
+  // ---- Row fills (library_panel_fill.cpp) ---------------------------------------------------------
+  long AddListItemLIB(std::uint32_t position, RefreshLevel level);
+  long AddListItemNP(std::uint32_t position);
+  long AddListItemOldNP(std::uint32_t position);
+  long AddListItemCD(int drive);
+  long AddListItemMyMelody(std::uint32_t position, RefreshLevel level);
+  long AddListItemWebDownload(std::uint32_t position, RefreshLevel level);
+  long AddListItemSync(std::uint32_t position);
+
+  // ---- Selection helpers (library_panel_select.cpp) -----------------------------------------------
+  std::uint32_t GetRowMediaLibIndex(int row, std::uint32_t unused = 0) const;
+  long GetSelectedMediaLibIndex(std::vector<std::uint32_t>& out, std::uint64_t* total, int all) const;
+  long GetAllMedia(std::vector<std::uint32_t>& out, std::uint64_t* total) const;
+  long GetAllMedia(std::list<TYX_MediaPtr>& media, TYX_MediaPtr& current);
+  long GetSelectedMedia(std::list<TYX_MediaPtr>& media, TYX_MediaPtr& current, int add, bool unused = false);
+  void SetSelectAllMedia(bool select);
+  int GetSelectedMediaCount() const;
+  bool IsAllDimmedSelectedItems() const;
+  std::uint32_t GetLibraryIndexFromMedia(TYX_Media* media) const;
+  std::vector<std::uint32_t> GetLibraryIndexFromMedia(const std::list<TYX_MediaPtr>& media) const;
+  void EnsureVisible(int row);
+  static int ElementInArray(const std::string& list, const std::string& delimiter, const std::string& element);
+
+  // ---- Now-playing list (library_panel_now_playing.cpp) -------------------------------------------
+  std::uint32_t SetNowPlayList(bool clear, bool all, bool unused = false);
+  std::uint32_t NPL_AddLibraryIndex(const std::vector<std::uint32_t>& indexes);
+  TYX_MediaPtr NPL_GetMedia(std::uint32_t position);
+  std::list<TYX_MediaPtr> NPL_GetMedia();
+  long NPL_RemoveItem(std::uint32_t position);
+  long NPL_RemoveItemAll();
+  long RemoveItemOldPlayList(int unused = 0);
+  long SetNowPlayingMedia(TYX_MediaPtr media, std::uint32_t playState);
+  void DisplayCurrentPlayItem();
+  std::uint32_t GetPlayListCount() const;
+  std::uint32_t GetPlayListCurIndex() const;
+  std::string GetPlayListTitle(std::uint32_t position) const;
+  std::string GetNextPlayTitle() const;
+  TYX_NowPlayingList* GetNowPlayList() const { return nowPlaying_.get(); }
+
+ protected:
+  // Window creation: the now-playing state, the layout, the list controls, the search window and the
+  // toolbar seam. -1 fails the creation.
+  virtual Win::LRESULT OnCreate();
+  virtual void OnDestroyPanel();
+  // Lays the panel out: top band, search strip, splitter and list area.
+  virtual void UpdateRect();
+  // Places the toolbar for the current type and asks for the footer counts.
+  virtual void ButtonShow();
+  // Shows or hides the search strip and moves the current list to its area.
+  virtual Win::LRESULT OnPowerSearchShow(Win::WPARAM show, Win::LPARAM update);
+
+ private:
+  // Set-ups of the list controls (library_panel_lists.cpp).
+  void InitListCtrlLIB(const Win::Rect& rect);
+  void InitListCtrlNP(const Win::Rect& rect);
+  void InitListCtrlOldNP(const Win::Rect& rect);
+  void InitListCtrlCD(const Win::Rect& rect);
+  void InitListCtrlMyMelody(const Win::Rect& rect);
+  void InitListCtrlSync(const Win::Rect& rect);
+  void InitListCtrlWebDownload(const Win::Rect& rect);
+  // Creates one list control with the common window, header and colours; false when it exists.
+  bool CreateListCtrl(ListIndex which, const Win::Rect& rect);
+  ListIndex ListIndexOfType(LibraryType type) const;
+
+  // Fills (library_panel_fill.cpp).
+  long AddLibraryRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, RefreshLevel level);
+  long AddNowPlayingRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, bool oldList);
+  void WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item);
+  void FillFromPlaylist(ENUM_STOCK_PLAYLIST id, bool filtered, bool typeChanged, RefreshLevel level);
+  // Pumps the panel's messages while the drive does not answer; false when the list type changed.
+  bool WaitForCdTracks(int drive, int& tracks);
+  static void ApplyLevel(TYX_LibraryItem* item, RefreshLevel level);
+
+  // Stock playlist of a type for the selection helpers; 0 when the type has none.
+  static std::uint32_t SelectionPlaylistOfType(LibraryType type);
+  std::uint32_t CurrentIndexOf(TYX_Playlist* nowPlaying) const;
+
+  TYX_LibraryManager* manager_ = nullptr;  // owned by the host
+  TYX_BandWnd* band_ = nullptr;            // owned by the host
+  Win::HWND mainWnd_ = nullptr;
+  std::unique_ptr<TYX_NowPlayingList> nowPlaying_;
+  std::array<std::unique_ptr<ListCtrl>, LIST_COUNT> lists_;
+  std::unique_ptr<TYX_Library_SearchWnd> searchWnd_;
+  std::array<std::unique_ptr<Win::Window>, kToolbarButtonCount> buttons_;
+  std::unique_ptr<Win::Window> syncCheck_;
+  LibraryType listType_;
+  LibraryType prevListType_;
+  std::uint64_t totalFileSize_ = 0;
+  std::uint64_t refreshGeneration_ = 0;  // counts Refresh calls; a CD wait notices a newer one
+  Win::COLORREF skinColor_ = 0;
+  int powerSearchLib_ = 0;
+  int powerSearchSync_ = 0;
+  bool searchShown_ = false;
+  Win::Rect rectTop_, rectSearch_, rectSplitter_, rectList_;
+};
+
+}  // namespace TYX::Library
