@@ -57,6 +57,8 @@ std::uint32_t TYX_StoreCore::MessageOf(std::uint32_t stockId) {
 bool TYX_StoreCore::Load(std::string& error) {
   std::lock_guard<std::mutex> lock(mu);
   if (!db_->ReadNextIndex(nextIndex_, error)) return false;
+  items_.reserve(nextIndex_);
+  byPath_.reserve(nextIndex_);
   bool bad = false;
   bool ok = db_->LoadSongs(
       [&](SongRow&& row) {
@@ -65,11 +67,11 @@ bool TYX_StoreCore::Load(std::string& error) {
           return;
         }
         if (items_.size() <= row.index) items_.resize(row.index + 1);
-        // Stored paths are normalised already: they are the keys.
-        const std::string& key = row.data.Text(ItemText::Path);
         auto state = row.removed ? TYX_StoreItem::State::Removed : TYX_StoreItem::State::Live;
+        auto item = std::make_unique<TYX_StoreItem>(*this, row.index, row.data, state);
+        // Stored paths are normalised already: they are the keys.
         if (!row.removed) {
-          if (key.empty() || !byPath_.emplace(key, row.index).second) {
+          if (item->PathRef().empty() || !byPath_.emplace(item->PathRef(), row.index).second) {
             bad = true;
             return;
           }
@@ -77,7 +79,7 @@ bool TYX_StoreCore::Load(std::string& error) {
         } else {
           ++removedCount_;
         }
-        items_[row.index] = std::make_unique<TYX_StoreItem>(*this, row.index, std::move(row.data), state);
+        items_[row.index] = std::move(item);
       },
       error);
   if (!ok) return false;
@@ -147,7 +149,7 @@ TYX_StoreItem* TYX_StoreCore::ItemLocked(std::uint32_t index) const {
   return item->StateLocked() == TYX_StoreItem::State::Packed ? nullptr : item;
 }
 
-std::uint32_t TYX_StoreCore::FindLocked(const std::string& key) const {
+std::uint32_t TYX_StoreCore::FindLocked(std::string_view key) const {
   auto it = byPath_.find(key);
   return it == byPath_.end() ? kNoLibraryIndex : it->second;
 }
@@ -232,8 +234,8 @@ std::uint32_t TYX_StoreCore::AddSongLocked(const std::string& key, const TYX_Lib
   bool ok = db_->InsertSong(row, error) && db_->WriteNextIndex(nextIndex_ + 1, error);
   if (!ok) lastError_ = error;
   if (!EndOpLocked(ok)) return kNoLibraryIndex;
-  items_.push_back(std::make_unique<TYX_StoreItem>(*this, row.index, std::move(row.data), TYX_StoreItem::State::Live));
-  byPath_.emplace(key, row.index);
+  items_.push_back(std::make_unique<TYX_StoreItem>(*this, row.index, row.data, TYX_StoreItem::State::Live));
+  byPath_.emplace(items_.back()->PathRef(), row.index);
   ++nextIndex_;
   ++liveCount_;
   notices.push_back({WM_LIBRARY_NOTIFY_LIBRARY, LIBRARY_EVENT_SONG_ENTERED, row.index});
@@ -249,8 +251,7 @@ std::int32_t TYX_StoreCore::RemoveSongLocked(std::uint32_t index, NoticeList& no
   if (!ok) lastError_ = error;
   if (!EndOpLocked(ok)) return Win::E_FAIL;
   for (auto& playlist : playlists_) playlist->DropSongLocked(index, notices);
-  const TYX_LibraryItemData& data = item->DataLocked();
-  byPath_.erase(data.Text(ItemText::Path));
+  byPath_.erase(item->PathRef());
   item->SetStateLocked(TYX_StoreItem::State::Removed);
   --liveCount_;
   ++removedCount_;
@@ -263,7 +264,7 @@ bool TYX_StoreCore::WriteItemLocked(TYX_StoreItem& item, const TYX_LibraryItemDa
     lastError_ = "the song " + std::to_string(item.GetLibraryIndex()) + " is no longer in the library";
     return false;
   }
-  if (item.DataLocked() == data) return true;
+  if (item.EqualsLocked(data)) return true;
   if (broken_) {
     lastError_ = "the library file cannot be written since a batch failed to commit; reopen the library";
     return false;
@@ -276,7 +277,7 @@ bool TYX_StoreCore::WriteItemLocked(TYX_StoreItem& item, const TYX_LibraryItemDa
     lastError_ = error;
     return false;
   }
-  item.SetDataLocked(std::move(row.data));
+  item.SetDataLocked(row.data);
   notices.push_back({WM_LIBRARY_NOTIFY_LIBRARY, LIBRARY_EVENT_ITEM_CHANGED, row.index});
   return true;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -54,7 +55,7 @@ class TYX_StoreCore {
   // reads the file's tags without it.
   std::uint32_t InsertFile(const std::string& path, std::uint32_t kind, TYX_Media* media);
   TYX_StoreItem* ItemLocked(std::uint32_t index) const;  // live or removed, not packed
-  std::uint32_t FindLocked(const std::string& key) const;
+  std::uint32_t FindLocked(std::string_view key) const;
   // Stores a new song (data filled by the caller) and returns its index, or ~0 with lastError set.
   std::uint32_t AddSongLocked(const std::string& key, const TYX_LibraryItemData& data, NoticeList& notices);
   std::int32_t RemoveSongLocked(std::uint32_t index, NoticeList& notices);
@@ -93,7 +94,8 @@ class TYX_StoreCore {
  private:
   std::unique_ptr<TYX_StoreDatabase> db_;                  // mu
   std::vector<std::unique_ptr<TYX_StoreItem>> items_;      // mu; by index, null for packed before load
-  std::unordered_map<std::string, std::uint32_t> byPath_;  // mu; live songs by normalised path
+  // mu; live songs by normalised path (views of the items' paths, which never change or move)
+  std::unordered_map<std::string_view, std::uint32_t> byPath_;
   std::uint32_t nextIndex_ = 0;                            // mu
   std::uint32_t liveCount_ = 0;                            // mu
   std::uint32_t removedCount_ = 0;                         // mu; removed, not yet packed

@@ -21,6 +21,54 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
+TYX_StoreItem::TYX_StoreItem(TYX_StoreCore& core, std::uint32_t index, const TYX_LibraryItemData& data, State state)
+    : core_(core),
+      index_(index),
+      kind_(static_cast<std::uint32_t>(data.Number(ItemNumber::Kind))),
+      path_(data.Text(ItemText::Path)),
+      state_(state) {
+  SetDataLocked(data);
+}
+
+std::string_view TYX_StoreItem::TextLocked(ItemText field) const {
+  if (field == ItemText::Path) return path_;
+  std::size_t i = static_cast<std::size_t>(field) - 1;
+  std::uint32_t begin = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(texts_.get() + begin, ends_[i] - begin);
+}
+
+TYX_LibraryItemData TYX_StoreItem::DataLocked() const {
+  TYX_LibraryItemData d;
+  for (std::size_t i = 0; i < d.texts.size(); ++i) d.texts[i] = TextLocked(static_cast<ItemText>(i));
+  d.numbers = numbers_;
+  d.fileExists = fileExists_;
+  return d;
+}
+
+bool TYX_StoreItem::EqualsLocked(const TYX_LibraryItemData& data) const {
+  if (data.numbers != numbers_ || data.fileExists != fileExists_) return false;
+  for (std::size_t i = 0; i < data.texts.size(); ++i) {
+    if (data.texts[i] != TextLocked(static_cast<ItemText>(i))) return false;
+  }
+  return true;
+}
+
+void TYX_StoreItem::SetDataLocked(const TYX_LibraryItemData& data) {
+  std::size_t total = 0;
+  for (std::size_t i = 1; i < data.texts.size(); ++i) total += data.texts[i].size();
+  std::unique_ptr<char[]> block(total ? new char[total] : nullptr);
+  std::uint32_t at = 0;
+  for (std::size_t i = 1; i < data.texts.size(); ++i) {
+    data.texts[i].copy(block.get() + at, data.texts[i].size());
+    at += static_cast<std::uint32_t>(data.texts[i].size());
+    ends_[i - 1] = at;
+  }
+  texts_ = std::move(block);
+  numbers_ = data.numbers;
+  numbers_[static_cast<std::size_t>(ItemNumber::Kind)] = kind_;
+  fileExists_ = data.fileExists;
+}
+
 std::uint32_t TYX_StoreItem::GetReference() const {
   std::lock_guard<std::mutex> lock(core_.mu);
   return state_ == State::Live ? index_ : kNoLibraryIndex;
@@ -29,18 +77,18 @@ std::uint32_t TYX_StoreItem::GetReference() const {
 std::string TYX_StoreItem::GetText(ItemText field) const {
   if (field >= ItemText::Count) return {};
   std::lock_guard<std::mutex> lock(core_.mu);
-  return data_.Text(field);
+  return std::string(TextLocked(field));
 }
 
 std::uint64_t TYX_StoreItem::GetNumber(ItemNumber field) const {
   if (field >= ItemNumber::Count) return 0;
   std::lock_guard<std::mutex> lock(core_.mu);
-  return data_.Number(field);
+  return numbers_[static_cast<std::size_t>(field)];
 }
 
 TYX_LibraryItemData TYX_StoreItem::GetData() const {
   std::lock_guard<std::mutex> lock(core_.mu);
-  return data_;
+  return DataLocked();
 }
 
 template <typename Change>
@@ -49,7 +97,7 @@ bool TYX_StoreItem::Modify(Change change) {
   bool ok;
   {
     std::lock_guard<std::mutex> lock(core_.mu);
-    TYX_LibraryItemData next = data_;
+    TYX_LibraryItemData next = DataLocked();
     change(next);
     ok = core_.WriteItemLocked(*this, next, notices);
   }
@@ -80,10 +128,10 @@ std::string TYX_StoreItem::GetSmartTitle(std::uint32_t flags) const {
   std::string title, artist, path;
   {
     std::lock_guard<std::mutex> lock(core_.mu);
-    title = data_.Text(ItemText::Title);
-    artist = data_.Text(ItemText::Artist);
-    path = data_.Text(ItemText::Path);
+    title = TextLocked(ItemText::Title);
+    artist = TextLocked(ItemText::Artist);
   }
+  path = path_;
   if (flags & kSmartTitleTrim) {
     title = Trim(title);
     artist = Trim(artist);
@@ -101,16 +149,16 @@ std::string TYX_StoreItem::GetSmartTitle(std::uint32_t flags) const {
 
 std::string TYX_StoreItem::GetSmartSongID() const {
   std::lock_guard<std::mutex> lock(core_.mu);
-  if (!data_.Text(ItemText::SongId).empty()) return data_.Text(ItemText::SongId);
+  if (!TextLocked(ItemText::SongId).empty()) return std::string(TextLocked(ItemText::SongId));
   for (std::size_t i = 0; i < kIdTextCount; ++i) {
-    if (!data_.Text(IdTextField(i)).empty()) return data_.Text(IdTextField(i));
+    if (!TextLocked(IdTextField(i)).empty()) return std::string(TextLocked(IdTextField(i)));
   }
   return {};
 }
 
 bool TYX_StoreItem::IsFileExist() const {
   std::lock_guard<std::mutex> lock(core_.mu);
-  return data_.Number(ItemNumber::Kind) == kItemKindCDTrack || data_.fileExists;
+  return kind_ == kItemKindCDTrack || fileExists_;
 }
 
 bool TYX_StoreItem::CheckFileExist() {

@@ -1,6 +1,14 @@
 #pragma once
 // A song of the SQLite store. Its fields live in memory (loaded at open) and are written through to the
-// file on every change. State and fields are guarded by the core's lock.
+// file on every change. State and fields are guarded by the core's lock; the path and the kind never
+// change and are read without it.
+//
+// Memory: a library lists up to a quarter of a million songs, so the texts other than the path share
+// one block per song.
+#include <array>
+#include <memory>
+#include <string_view>
+
 #include "components/store/store_core.h"
 #include "contracts/library_item.h"
 
@@ -8,15 +16,9 @@ namespace TYX::Store {
 
 class TYX_StoreItem final : public TYX_LibraryItem {
  public:
-  enum class State { Live, Removed, Packed };
+  enum class State : std::uint8_t { Live, Removed, Packed };
 
-  TYX_StoreItem(TYX_StoreCore& core, std::uint32_t index, TYX_LibraryItemData data, State state)
-      : core_(core),
-        index_(index),
-        path_(data.Text(ItemText::Path)),
-        kind_(static_cast<std::uint32_t>(data.Number(ItemNumber::Kind))),
-        data_(std::move(data)),
-        state_(state) {}
+  TYX_StoreItem(TYX_StoreCore& core, std::uint32_t index, const TYX_LibraryItemData& data, State state);
 
   std::uint32_t GetReference() const override;
   std::uint32_t GetLibraryIndex() const override { return index_; }
@@ -33,23 +35,32 @@ class TYX_StoreItem final : public TYX_LibraryItem {
   bool Update() override;
   std::shared_ptr<TYX_Media> CreateMediaInstance(std::uint32_t flag = 0, std::string* error = nullptr) override;
 
+  // The normalised path; never changes, so the core keys its path index by it.
+  const std::string& PathRef() const { return path_; }
   // For the core, under its lock.
-  const TYX_LibraryItemData& DataLocked() const { return data_; }
-  void SetDataLocked(TYX_LibraryItemData data) { data_ = std::move(data); }
+  TYX_LibraryItemData DataLocked() const;
+  bool EqualsLocked(const TYX_LibraryItemData& data) const;
+  void SetDataLocked(const TYX_LibraryItemData& data);  // path and kind stay
   State StateLocked() const { return state_; }
   void SetStateLocked(State s) { state_ = s; }
 
  private:
+  static constexpr std::size_t kPackedTexts = static_cast<std::size_t>(ItemText::Count) - 1;  // all but the path
+
+  std::string_view TextLocked(ItemText field) const;
   // Applies a change to a copy of the fields and writes it; posts the notices.
   template <typename Change>
   bool Modify(Change change);
 
   TYX_StoreCore& core_;
   const std::uint32_t index_;
-  const std::string path_;   // copy of the path field, readable without the lock
-  const std::uint32_t kind_;  // copy of the kind field, readable without the lock
-  TYX_LibraryItemData data_;  // core lock; path and kind never change
-  State state_;               // core lock
+  const std::uint32_t kind_;
+  const std::string path_;
+  std::unique_ptr<char[]> texts_;                 // core lock; the texts after the path, end to end
+  std::array<std::uint32_t, kPackedTexts> ends_{};  // core lock; end offset of each text in texts_
+  std::array<std::uint64_t, static_cast<std::size_t>(ItemNumber::Count)> numbers_{};  // core lock
+  bool fileExists_ = false;                       // core lock
+  State state_;                                   // core lock
 };
 
 }  // namespace TYX::Store

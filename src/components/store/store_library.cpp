@@ -22,7 +22,7 @@ std::uint32_t TYX_StoreLibrary::InsertItem(TYX_Media* media) {
     // The index the media object carries counts only when it still names the same file.
     TYX_StoreItem* item = core_.ItemLocked(media->GetLibraryIndex());
     if (item != nullptr && item->StateLocked() == TYX_StoreItem::State::Live &&
-        item->DataLocked().Text(ItemText::Path) == key) {
+        item->PathRef() == key) {
       return media->GetLibraryIndex();
     }
   }
