@@ -174,10 +174,8 @@ class TYX_LibraryItem {
   bool SetLyricFlags(std::uint32_t v) { return SetNumber(ItemNumber::LyricFlags, v); }
   bool SetTransferState(std::uint32_t v) { return SetNumber(ItemNumber::TransferState, v); }
   bool SetHighlight(std::uint32_t startMs, std::uint32_t lengthMs) {
-    TYX_LibraryItemData d = GetData();
-    d.Number(ItemNumber::HighlightStart) = startMs;
-    d.Number(ItemNumber::HighlightLength) = lengthMs;
-    return SetData(d);
+    bool start = SetNumber(ItemNumber::HighlightStart, startMs);
+    return SetNumber(ItemNumber::HighlightLength, lengthMs) && start;
   }
 
  private:

@@ -301,7 +301,7 @@ std::int32_t TYX_StoreCore::PackLocked(NoticeList& notices) {
 TYX_StorePlaylist* TYX_StoreCore::StockLocked(std::uint32_t stockId) const {
   if (!IsStockPlaylistId(stockId)) return nullptr;
   for (const auto& p : playlists_) {
-    if (p->RowLocked().stockId == stockId) return p.get();
+    if (p->GetStockId() == stockId) return p.get();
   }
   return nullptr;
 }

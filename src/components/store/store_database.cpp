@@ -119,13 +119,22 @@ std::unique_ptr<TYX_StoreDatabase> TYX_StoreDatabase::Open(const std::string& pa
     return nullptr;
   }
   sqlite3_extended_result_codes(raw, 1);
-  sqlite3_busy_timeout(raw, 2000);
+  sqlite3_busy_timeout(raw, 250);
 
   std::int64_t appId = 0, version = 0, tables = 0;
   std::string why;
+  // One program at a time: the file stays locked while this store has it open.
+  if (!QueryInt(raw, "PRAGMA locking_mode = EXCLUSIVE", appId, why)) {
+    error = "cannot open the library file " + path + ": " + why;
+    return nullptr;
+  }
   if (!QueryInt(raw, "PRAGMA application_id", appId, why) || !QueryInt(raw, "PRAGMA user_version", version, why) ||
       !QueryInt(raw, "SELECT count(*) FROM sqlite_master", tables, why)) {
-    error = "the library file " + path + " is damaged or not a database (" + why + ")";
+    if ((sqlite3_errcode(raw) & 0xFF) == SQLITE_BUSY) {
+      error = "the library file " + path + " is in use by another program";
+    } else {
+      error = "the library file " + path + " is damaged or not a database (" + why + ")";
+    }
     return nullptr;
   }
   if (appId == 0 && version == 0 && tables == 0) {

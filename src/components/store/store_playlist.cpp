@@ -9,7 +9,7 @@
 namespace TYX::Store {
 
 void TYX_StorePlaylist::Notify(NoticeList& notices, std::uint32_t code, std::uint32_t param) const {
-  std::uint32_t msg = TYX_StoreCore::MessageOf(row_.stockId);
+  std::uint32_t msg = TYX_StoreCore::MessageOf(stockId_);
   if (msg != 0) notices.push_back({msg, code, param});
 }
 
@@ -83,7 +83,7 @@ std::uint32_t TYX_StorePlaylist::InsertItem(std::uint32_t libraryIndex, std::uin
       position = FindLocked(libraryIndex);
       if (position != kNoPosition) return position;
     }
-    if (row_.stockId != STOCK_PLAYLIST_OLDNOWPLAYING) {
+    if (stockId_ != STOCK_PLAYLIST_OLDNOWPLAYING) {
       position = AppendLocked(libraryIndex, notices);
     } else {
       // A song played again moves to the end; the oldest entries go beyond the limit. The file is
@@ -135,7 +135,7 @@ std::int32_t TYX_StorePlaylist::RemoveAtLocked(std::uint32_t position, NoticeLis
   entries_.erase(entries_.begin() + position);
   if (HoldsEachOnce()) seqOfSong_.erase(e.song);
   // The play position of the now-playing list keeps naming the same song.
-  if (row_.stockId == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition && position < row_.userData) {
+  if (stockId_ == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition && position < row_.userData) {
     PlaylistRow next = row_;
     --next.userData;
     WriteRowLocked(next, notices);
@@ -150,7 +150,7 @@ std::int32_t TYX_StorePlaylist::RemoveItem(std::uint32_t position) {
   {
     std::lock_guard<std::mutex> lock(core_.mu);
     if (position >= entries_.size()) return Win::E_INVALIDARG;
-    if (row_.stockId == STOCK_PLAYLIST_LIBRARY) {
+    if (stockId_ == STOCK_PLAYLIST_LIBRARY) {
       // The whole library: taking a song out of it takes it out of the library.
       hr = core_.RemoveSongLocked(entries_[position].song, notices);
     } else {
@@ -167,7 +167,7 @@ void TYX_StorePlaylist::DropSongLocked(std::uint32_t song, NoticeList& notices) 
   for (std::size_t i = entries_.size(); i-- > 0;) {
     if (entries_[i].song != song) continue;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
-    if (row_.stockId == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition && i < row_.userData) {
+    if (stockId_ == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition && i < row_.userData) {
       --row_.userData;
       std::string error;
       if (!core_.Db().UpdatePlaylist(row_, error)) core_.FailLocked(error);
@@ -180,7 +180,7 @@ void TYX_StorePlaylist::DropSongLocked(std::uint32_t song, NoticeList& notices) 
 
 std::int32_t TYX_StorePlaylist::ClearLocked(NoticeList& notices) {
   if (entries_.empty()) return Win::S_OK;
-  if (row_.stockId == STOCK_PLAYLIST_LIBRARY) {
+  if (stockId_ == STOCK_PLAYLIST_LIBRARY) {
     if (!core_.BeginOpLocked()) return Win::E_FAIL;
     std::int32_t hr = Win::S_OK;
     while (!entries_.empty() && hr == Win::S_OK) hr = core_.RemoveSongLocked(entries_.back().song, notices);
@@ -194,7 +194,7 @@ std::int32_t TYX_StorePlaylist::ClearLocked(NoticeList& notices) {
   }
   entries_.clear();
   seqOfSong_.clear();
-  if (row_.stockId == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition) {
+  if (stockId_ == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition) {
     PlaylistRow next = row_;
     next.userData = kNoPosition;
     WriteRowLocked(next, notices);

@@ -13,9 +13,9 @@ namespace TYX::Store {
 class TYX_StorePlaylist final : public TYX_Playlist {
  public:
   TYX_StorePlaylist(TYX_StoreCore& core, PlaylistRow row, TYX_StorePlaylist* parent)
-      : core_(core), row_(std::move(row)), parent_(parent) {}
+      : core_(core), stockId_(row.stockId), row_(std::move(row)), parent_(parent) {}
 
-  std::uint32_t GetStockId() const override { return row_.stockId; }
+  std::uint32_t GetStockId() const override { return stockId_; }
   std::uint32_t CountItem() const override;
   std::uint32_t GetItem(std::uint32_t position) const override;
   TYX_LibraryItem* GetItem_LibraryItem(std::uint32_t position) const override;
@@ -33,7 +33,7 @@ class TYX_StorePlaylist final : public TYX_Playlist {
   std::uint32_t GetUserData() const override;
   bool SetUserData(std::uint32_t data) override;
   TYX_Playlist* GetParent() const override { return parent_; }
-  bool IsUserType() const override { return row_.stockId == 0; }
+  bool IsUserType() const override { return stockId_ == 0; }
   std::uint32_t CountPlaylist() const override;
   TYX_Playlist* GetPlaylist(std::uint32_t i) const override;
   TYX_Playlist* AddPlaylist(const std::string& title) override;
@@ -58,13 +58,14 @@ class TYX_StorePlaylist final : public TYX_Playlist {
     std::uint32_t song;
   };
   // Playlists 2, 6, 7 and 8 hold each song once.
-  bool HoldsEachOnce() const { return row_.stockId == 2 || row_.stockId == 6 || row_.stockId == 7 || row_.stockId == 8; }
+  bool HoldsEachOnce() const { return stockId_ == 2 || stockId_ == 6 || stockId_ == 7 || stockId_ == 8; }
   std::uint32_t PositionOfSeqLocked(std::uint64_t seq) const;
   std::uint32_t AppendLocked(std::uint32_t song, NoticeList& notices);
   bool WriteRowLocked(const PlaylistRow& row, NoticeList& notices);
   void Notify(NoticeList& notices, std::uint32_t code, std::uint32_t param) const;
 
   TYX_StoreCore& core_;
+  const std::uint32_t stockId_;                             // never changes
   PlaylistRow row_;                                         // core lock
   TYX_StorePlaylist* const parent_;
   std::vector<Entry> entries_;                              // core lock; ascending seq

@@ -133,6 +133,20 @@ TEST_F(StoreTest, DamagedFilesAreRefusedAndLeftUnchanged) {
   EXPECT_FALSE(result.store);
   EXPECT_EQ(ReadFileBytes(smashedPath), smashed);
 
+  // Damage only in an index that loading never reads: the file check finds it.
+  std::int64_t root = RawInt(DbPath(), "SELECT rootpage FROM sqlite_master WHERE name = 'entries_by_song'");
+  std::int64_t pageSize = RawInt(DbPath(), "PRAGMA page_size");
+  ASSERT_GT(root, 1);
+  std::string indexSmashed = whole;
+  for (std::size_t i = static_cast<std::size_t>((root - 1) * pageSize); i < static_cast<std::size_t>(root * pageSize); ++i) {
+    indexSmashed[i] = static_cast<char>(0x5A);
+  }
+  std::string indexPath = dir_.Write("index.db", indexSmashed);
+  result = TYX_LibraryStore::Open(indexPath);
+  EXPECT_FALSE(result.store);
+  EXPECT_NE(result.error.find("damaged"), std::string::npos) << result.error;
+  EXPECT_EQ(ReadFileBytes(indexPath), indexSmashed);
+
   // The intact library still opens.
   result = TYX_LibraryStore::Open(DbPath());
   ASSERT_TRUE(result.store) << result.error;
@@ -153,6 +167,39 @@ TEST_F(StoreTest, DatabaseOfAnotherProgramIsRefused) {
   EXPECT_FALSE(result.error.empty());
   result = TYX_LibraryStore::Open("");
   EXPECT_FALSE(result.store);
+}
+
+TEST_F(StoreTest, LibraryOpenElsewhereIsRefused) {
+  auto first = OpenStore();
+  ASSERT_TRUE(first);
+  std::uint32_t a = first->GetLibrary()->InsertItem(MakeSong("a.mp3"), kItemKindFile);
+  auto second = TYX_LibraryStore::Open(DbPath());
+  EXPECT_FALSE(second.store);
+  EXPECT_NE(second.error.find("in use"), std::string::npos) << second.error;
+  // The first one goes on working, and its changes are there after it closes.
+  EXPECT_EQ(first->GetStockPlaylist(STOCK_PLAYLIST_LIBRARY)->InsertItem(a, 0), 0u);
+  first.reset();
+  auto again = OpenStore();
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->GetStockPlaylist(STOCK_PLAYLIST_LIBRARY)->GetItem(0), a);
+}
+
+TEST_F(StoreTest, BatchedInsertsAreStoredAtTheEndOfTheBatch) {
+  {
+    auto store = OpenStore();
+    ASSERT_TRUE(store);
+    TYX_Library* lib = store->GetLibrary();
+    lib->BeginUpdate();
+    lib->BeginUpdate();  // nested
+    for (int i = 0; i < 50; ++i) lib->InsertItem(MakeSong("b" + std::to_string(i) + ".mp3"), kItemKindFile);
+    EXPECT_TRUE(lib->EndUpdate());
+    // Still inside the outer batch: readers see the songs already.
+    EXPECT_EQ(lib->CountLiveItem(), 50u);
+    EXPECT_TRUE(lib->EndUpdate());
+    EXPECT_FALSE(lib->EndUpdate());  // no batch left to end
+  }
+  EXPECT_EQ(RawInt(DbPath(), "SELECT count(*) FROM songs"), 50);
+  EXPECT_EQ(RawInt(DbPath(), "SELECT value FROM meta WHERE key = 'next_index'"), 50);
 }
 
 TEST_F(StoreTest, DefaultPathIsUnderTheUserDataFolder) {
