@@ -164,8 +164,7 @@ std::int32_t TYX_StorePlaylist::RemoveItem(std::uint32_t position) {
 }
 
 void TYX_StorePlaylist::DropSongLocked(std::uint32_t song, NoticeList& notices) {
-  for (std::size_t i = entries_.size(); i-- > 0;) {
-    if (entries_[i].song != song) continue;
+  auto dropAt = [&](std::size_t i) {
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
     if (stockId_ == STOCK_PLAYLIST_NOWPLAYING && row_.userData != kNoPosition && i < row_.userData) {
       --row_.userData;
@@ -174,8 +173,17 @@ void TYX_StorePlaylist::DropSongLocked(std::uint32_t song, NoticeList& notices) 
       Notify(notices, LIBRARY_EVENT_PROPERTY_CHANGED, kNoLibraryIndex);
     }
     Notify(notices, LIBRARY_EVENT_REMOVED, song);
+  };
+  if (HoldsEachOnce()) {
+    // At most one entry, found through the index of songs.
+    std::uint32_t position = FindLocked(song);
+    if (position != kNoPosition) dropAt(position);
+    seqOfSong_.erase(song);
+    return;
   }
-  if (HoldsEachOnce()) seqOfSong_.erase(song);
+  for (std::size_t i = entries_.size(); i-- > 0;) {
+    if (entries_[i].song == song) dropAt(i);
+  }
 }
 
 std::int32_t TYX_StorePlaylist::ClearLocked(NoticeList& notices) {

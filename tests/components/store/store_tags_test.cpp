@@ -4,6 +4,7 @@
 #include "components/media/taglib_media_factory.h"
 #include "components/store/store_fixture.h"
 #include "contracts/media.h"
+#include "contracts/now_playing_list.h"
 
 namespace TYX::Store::Test {
 namespace {
@@ -117,6 +118,34 @@ TEST_F(StoreTagsTest, LyricsComeFromTheTagElseALrcElseATextFile) {
   ASSERT_NE(odd, kNoLibraryIndex);
   EXPECT_EQ(store->GetLibraryItem(odd)->GetSmartTitle(), "벨소리");
   EXPECT_EQ(store->GetLibraryItem(odd)->GetFileSize(), 4u);
+}
+
+TEST_F(StoreTagsTest, NowPlayingStateKeepsTheLastMediaAndPlayState) {
+  TYX_NowPlayingList state;
+  std::shared_ptr<TYX_Media> media;
+  std::uint32_t playState = 0;
+  EXPECT_FALSE(state.GetLastPlayState(&media, &playState));
+  EXPECT_EQ(media, nullptr);
+  EXPECT_EQ(playState, 0xFFFFFFFFu);
+  std::string path = MakeWav("np.wav", 1);
+  {
+    TYX_MediaPtr opened = TYX_Media::Instance(path, kMediaOpenPlay);
+    ASSERT_TRUE(opened);
+    state.SetLastPlayState(opened, 0);
+  }
+  // The state keeps the media object alive after its maker let it go.
+  EXPECT_TRUE(state.GetLastPlayState(&media, &playState));
+  ASSERT_NE(media, nullptr);
+  EXPECT_EQ(media->GetPath(), path);
+  EXPECT_EQ(playState, 0u);
+  state.SetLastPlayState(nullptr, 1);
+  EXPECT_TRUE(state.GetLastPlayState(&media, &playState));
+  EXPECT_EQ(media, nullptr);
+  EXPECT_EQ(playState, 1u);
+  // Loading and saving keep nothing on disk.
+  EXPECT_TRUE(state.Load(dir_.File("sonvarmusic.imx")));
+  EXPECT_TRUE(state.Save(dir_.File("sonvarmusic.imx")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("sonvarmusic.imx")));
 }
 
 }  // namespace
