@@ -6,6 +6,7 @@
 #include "platform/os_services.h"
 #include "toolkit/skin_button.h"
 #include "util/log.h"
+#include "util/skin.h"
 
 namespace TYX::Library {
 
@@ -82,9 +83,15 @@ Win::LRESULT TYX_LibraryPanel::OnCreate() {
 
   syncCheck_ = std::make_unique<Win::Window>();
   if (!syncCheck_->Create(GetSafeHwnd(), Win::Rect{17, 33, 417, 49}, Win::WS_CHILD, kSyncAutoCheckId)) return -1;
+  const Util::TYX_Skin* skin = Util::TYX_Skin::Instance();
   for (int i = 0; i < kToolbarButtonCount; ++i) {
+    // A button is as large as one state frame of its skin image.
+    Win::Size size{kToolbarButtonWidth, kToolbarButtonHeight};
+    if (skin != nullptr) {
+      if (auto image = skin->GetImage(kToolbar[i].image)) size = image->FrameSize();
+    }
     auto button = std::make_unique<Controls::TYX_SkinButton>();
-    if (!button->CreateSkinButton(GetSafeHwnd(), Win::Rect{0, 0, kToolbarButtonWidth, kToolbarButtonHeight},
+    if (!button->CreateSkinButton(GetSafeHwnd(), Win::Rect{0, 0, size.cx, size.cy},
                                   kToolbar[i].command, {}, Win::WS_CHILD | Win::WS_DISABLED)) {
       return -1;
     }

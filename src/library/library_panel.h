@@ -188,7 +188,7 @@ class TYX_LibraryPanel : public Win::Window {
   // Fills (library_panel_fill.cpp).
   long AddLibraryRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, RefreshLevel level);
   long AddNowPlayingRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, bool oldList);
-  void WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item);
+  void WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item, const std::string& path);
   void FillFromPlaylist(ENUM_STOCK_PLAYLIST id, bool filtered, bool typeChanged, RefreshLevel level);
   // Pumps the panel's messages while the drive does not answer; false when the list type changed.
   bool WaitForCdTracks(int drive, int& tracks);

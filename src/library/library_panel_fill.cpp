@@ -50,8 +50,7 @@ void TYX_LibraryPanel::ApplyLevel(TYX_LibraryItem* item, RefreshLevel level) {
   }
 }
 
-void TYX_LibraryPanel::WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item) {
-  const std::string path = item->GetPath();
+void TYX_LibraryPanel::WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item, const std::string& path) {
   SetNumber(list, row, 0, 0);
   SetNumber(list, row, 1, static_cast<std::uint32_t>(row));
   SetText(list, row, 2, item->GetSmartTitle(), kTitleCellFlags);
@@ -68,12 +67,13 @@ long TYX_LibraryPanel::AddLibraryRow(ListCtrl* list, TYX_Playlist* playlist, std
   TYX_LibraryItem* item = playlist->GetItem_LibraryItem(position);
   if (item == nullptr) return Win::E_INVALIDARG;
   // Ring-tones have their own list.
-  if (Util::IsMelody(item->GetPath())) return Win::S_OK;
+  const std::string path = item->GetPath();
+  if (Util::IsMelody(path)) return Win::S_OK;
   if (item->GetReference() == kNoLibraryIndex) return Win::E_INVALIDARG;
   ApplyLevel(item, level);
   const int row = list->InsertField(-1, 0, 0);
   list->SetFieldKey(row, position, 0);
-  WriteLibraryRow(list, row, item);
+  WriteLibraryRow(list, row, item, path);
   manager_->PackLibrary();
   return Win::S_OK;
 }
@@ -267,7 +267,7 @@ long TYX_LibraryPanel::UpdateListItem(int row, RefreshLevel level) {
   TYX_LibraryItem* item = index != kNoLibraryIndex ? manager_->GetLibraryItem(index) : nullptr;
   if (item == nullptr) return Win::E_INVALIDARG;
   ApplyLevel(item, level);
-  WriteLibraryRow(list, row, item);
+  WriteLibraryRow(list, row, item, item->GetPath());
   manager_->PackLibrary();
   return Win::S_OK;
 }

@@ -6,6 +6,7 @@
 #include "components/audio/cd_drive.h"
 #include "library/library_panel_fixture.h"
 #include "support/manual_clock_guard.h"
+#include "toolkit/list_text.h"
 
 namespace TYX::Library::Test {
 namespace {
@@ -100,6 +101,15 @@ TEST_F(CdPanelTest, TracksBecomeRowsOfFortyFourBytes) {
   ASSERT_EQ(panel_.Refresh("300001"), 0);
   EXPECT_EQ(Rows(list), 3);
   EXPECT_EQ(tracks->CountItem(), 3u);
+}
+
+TEST_F(CdPanelTest, CdScreenAsAPersonReadsIt) {
+  cd_->lengths = {176400 * 75, 176400 * 9};
+  ASSERT_EQ(panel_.Refresh("300001"), 0);
+  EXPECT_EQ(Controls::RenderListAsText(*List(LP::LIST_CD)),
+            " | 정렬 | 곡명 | 아티스트 | 앨범 | 시간 | 종류\n"
+            "[ ] | 1 | Track01.cda |  |  | 1:15 | icon 1\n"
+            "[ ] | 2 | Track02.cda |  |  | 0:09 | icon 1\n");
 }
 
 TEST_F(CdPanelTest, ShortFirstTrackGivesAnEmptyList) {

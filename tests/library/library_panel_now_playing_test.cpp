@@ -4,6 +4,7 @@
 #include "components/media/taglib_media_factory.h"
 #include "library/library_panel_fixture.h"
 #include "support/media_fixtures.h"
+#include "toolkit/list_text.h"
 
 namespace TYX::Library::Test {
 namespace {
@@ -109,6 +110,11 @@ TEST_F(NowPlayingTest, PlayingMarkFollowsThePlayStateAndSurvivesRefresh) {
 
   ASSERT_EQ(panel_.Refresh("200000"), 0);
   EXPECT_EQ(NowPlayingMark(list), (std::pair<int, int>{1, 2}));  // restored from the stored state: paused
+  EXPECT_EQ(Controls::RenderListAsText(*list),
+            "정렬 | 곡명 | 아티스트 | 앨범 | 시간 | 가사 | 종류\n"
+            "0 | Alpha | X |  | 00:00 |  | icon 1\n"
+            "1 | Beta |  |  | 00:00 |  | icon 1  (paused)\n"
+            "2 | c | Z |  | 00:00 |  | icon 1\n");
   EXPECT_EQ(panel_.SetNowPlayingMedia(media, 7), 0);
   EXPECT_EQ(NowPlayingMark(list), (std::pair<int, int>{1, 1}));
   EXPECT_EQ(panel_.SetNowPlayingMedia(media, 0), 0);
