@@ -84,6 +84,7 @@ class CExtractorThread : public Win::WinThread {
   void OnStartJob(Win::WPARAM mode, Win::LPARAM unused);
 
   bool IsJobRunning() const { return running_.load() != 0; }
+  bool IsCancelRequested() const { return cancel_.load() == 1; }
   int LastResult() const { return result_; }
   unsigned JobSampleRate() const { return sampleRate_; }
   int JobTargetChannels() const { return targetChannels_; }

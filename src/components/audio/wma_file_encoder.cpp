@@ -54,6 +54,9 @@ std::unique_ptr<WmaFileEncoder> WmaFileEncoder::Open(int rate, int channels, int
   if (r < 0) return fail(BASS_ERROR_WMA_CODEC, AvErrorText(r));
   e->st_->time_base = e->enc_->time_base;
   e->frameSize_ = e->enc_->frame_size > 0 ? e->enc_->frame_size : 2048;
+  // FFmpeg's WMA decoder drops its first frame of output: one frame of silence goes first, so the
+  // music starts where it should.
+  for (int c = 0; c < channels; ++c) e->planar_[c].assign(static_cast<std::size_t>(e->frameSize_), 0.0f);
   r = avio_open(&e->oc_->pb, path.c_str(), AVIO_FLAG_WRITE);
   if (r < 0) return fail(BASS_ERROR_CREATE, "cannot create " + path + ": " + AvErrorText(r));
   e->frame_ = av_frame_alloc();
@@ -145,7 +148,7 @@ bool WmaFileEncoder::Close() {
   if (!headerWritten_ && !CloseTags()) return false;
   if (!failed_) {
     // The encoder takes only whole frames: the tail is padded with silence.
-    if (!planar_[0].empty()) {
+    if (!planar_[0].empty() && pts_ + static_cast<std::int64_t>(planar_[0].size()) > frameSize_) {
       for (int c = 0; c < channels_; ++c) planar_[c].resize(frameSize_, 0.0f);
       if (!EncodeFrame(false)) failed_ = true;
     }

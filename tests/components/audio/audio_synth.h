@@ -31,7 +31,7 @@ struct Pcm {
   }
 };
 
-// Two tones per channel (the right channel higher, so a swap shows), with a slow swell.
+// A sweep and its near octave per channel (the right channel higher, so a swap shows), with a slow swell.
 inline Pcm Tone(int rate, int channels, double seconds, double freq = 440.0) {
   Pcm p;
   p.rate = rate;
@@ -42,8 +42,10 @@ inline Pcm Tone(int rate, int channels, double seconds, double freq = 440.0) {
     const double t = static_cast<double>(i) / rate;
     const double swell = 0.75 + 0.25 * std::sin(2 * M_PI * 1.3 * t);
     for (int c = 0; c < channels; ++c) {
+      // A rising sweep: unlike a steady tone it lines up with a copy of itself at one delay only.
       const double f = freq * (1.0 + 0.5 * c);
-      const double v = swell * (0.35 * std::sin(2 * M_PI * f * t) + 0.15 * std::sin(2 * M_PI * f * 2.01 * t));
+      const double phase = 2 * M_PI * (f * t + 0.5 * 600.0 * t * t);
+      const double v = swell * (0.35 * std::sin(phase) + 0.15 * std::sin(2.01 * phase));
       p.samples[i * channels + c] = static_cast<std::int16_t>(std::lround(v * 32767));
     }
   }
@@ -131,8 +133,16 @@ inline bool EncodeFile(const std::string& path, const Pcm& p, const char* encode
   };
   const int frameSize = ok && enc->frame_size > 0 ? enc->frame_size : 1024;
   std::int64_t pts = 0;
-  for (std::size_t off = 0; ok && off < p.Frames(); off += frameSize) {
-    const int n = static_cast<int>(std::min<std::size_t>(frameSize, p.Frames() - off));
+  // FFmpeg's WMA decoder drops its first frame of output; a frame of silence goes first, as WMA
+  // encoders do.
+  Pcm padded;
+  if (ok && std::strcmp(encoderName, "wmav2") == 0) {
+    padded = p;
+    padded.samples.insert(padded.samples.begin(), static_cast<std::size_t>(frameSize) * p.channels, 0);
+  }
+  const Pcm& in = padded.samples.empty() ? p : padded;
+  for (std::size_t off = 0; ok && off < in.Frames(); off += frameSize) {
+    const int n = static_cast<int>(std::min<std::size_t>(frameSize, in.Frames() - off));
     av_frame_unref(frame);
     frame->nb_samples = (enc->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || n == frameSize ||
                                 (enc->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME)
@@ -146,7 +156,7 @@ inline bool EncodeFile(const std::string& path, const Pcm& p, const char* encode
       break;
     }
     av_samples_set_silence(frame->extended_data, 0, frame->nb_samples, p.channels, enc->sample_fmt);
-    const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(p.samples.data() + off * p.channels);
+    const std::uint8_t* src = reinterpret_cast<const std::uint8_t*>(in.samples.data() + off * p.channels);
     if (swr_convert(swr, frame->extended_data, n, &src, n) < 0) ok = false;
     frame->pts = pts;
     pts += frame->nb_samples;
