@@ -34,6 +34,12 @@ Win::UINT TransferCodeFlags(std::uint32_t state) {
   return static_cast<std::uint16_t>(code);
 }
 
+// The type GetFileType gives a path (0 for a file that is not there), taking presence from what the item
+// last tested rather than asking the disk for every row; levels 1 and 2 test the disk again first.
+TYX_FILETYPE FileTypeOfItem(const TYX_LibraryItem* item, const std::string& path) {
+  return item->IsFileExist() ? Util::GetFileTypeByName(path) : FileType::Unknown;
+}
+
 std::string Format(const char* format, double value) {
   char buf[64];
   std::snprintf(buf, sizeof buf, format, value);
@@ -57,7 +63,7 @@ void TYX_LibraryPanel::WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem*
   SetText(list, row, 3, item->GetArtist());
   SetText(list, row, 4, item->GetAlbum());
   SetText(list, row, 5, Util::ToTimeString(item->GetDuration()));
-  SetNumber(list, row, 6, static_cast<std::uint32_t>(GetMediaType(Util::GetFileType(path))));
+  SetNumber(list, row, 6, static_cast<std::uint32_t>(GetMediaType(FileTypeOfItem(item, path))));
   list->SetFieldStatus(row, item->IsFileExist() ? kRowStatusPresent : kRowStatusMissing);
 }
 
@@ -95,7 +101,8 @@ long TYX_LibraryPanel::AddNowPlayingRow(ListCtrl* list, TYX_Playlist* playlist, 
   TYX_LibraryItem* item = playlist->GetItem_LibraryItem(position);
   if (item == nullptr) return oldList ? Win::E_FAIL : Win::E_INVALIDARG;
   const std::string path = item->GetPath();
-  const TYX_FILETYPE fileType = Util::GetFileType(path);
+  // The now-playing list is as large as the library can be; the previously-played one asks the disk.
+  const TYX_FILETYPE fileType = oldList ? Util::GetFileType(path) : FileTypeOfItem(item, path);
   // The previously-played list leaves out files that are gone or of no known type.
   if (oldList && fileType == FileType::Unknown) return Win::S_OK;
 
