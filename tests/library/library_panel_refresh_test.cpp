@@ -4,6 +4,7 @@
 
 #include "library/library_panel_fixture.h"
 #include "platform/messaging.h"
+#include "util/log.h"
 
 namespace TYX::Library::Test {
 namespace {
@@ -123,6 +124,35 @@ TEST_F(PanelTest, PagesWithoutListLeaveTheLibraryListEmpty) {
   EXPECT_EQ(panel_.Refresh("500000&1&abc"), 0);
   EXPECT_EQ(panel_.GetCurrentListType(), TYX_BandWnd::kSearchResult);
   EXPECT_EQ(panel_.GetPreviousListType(), TYX_BandWnd::kNone);
+}
+
+TEST_F(PanelTest, RefreshIsLoggedAndTellsTheSearchWindowOfTypeChanges) {
+  Util::TYX_Log::Instance()->SetTarget("");
+  ASSERT_EQ(panel_.Refresh("000000", LP::REFRESH_LEVEL_NONE, 1), 0);
+  ASSERT_EQ(panel_.Refresh("000000", LP::REFRESH_LEVEL_NONE, 0), 0);
+  const auto entries = Util::TYX_Log::Instance()->RecentEntries();
+  ASSERT_GE(entries.size(), 4u);
+  auto endsWith = [](const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  const std::size_t n = entries.size();
+  EXPECT_TRUE(endsWith(entries[n - 4], "TYX::Library::TYX_LibraryPanel::Refresh before")) << entries[n - 4];
+  EXPECT_TRUE(endsWith(entries[n - 3], "TYX::Library::TYX_LibraryPanel::Refresh bRefresh : 1")) << entries[n - 3];
+  EXPECT_TRUE(endsWith(entries[n - 1], "TYX::Library::TYX_LibraryPanel::Refresh bRefresh : 0")) << entries[n - 1];
+
+  // The filter lists are rebuilt only when the filtered list changes type.
+  TYX_Library_SearchWnd* search = panel_.GetSearchWnd();
+  const int rebuilds = search->RebuildCount();
+  panel_.Refresh("000000");
+  EXPECT_EQ(search->RebuildCount(), rebuilds);
+  panel_.Refresh("700000");
+  EXPECT_EQ(search->RebuildCount(), rebuilds + 1);
+  EXPECT_EQ(search->GetStockPlaylistType(), STOCK_PLAYLIST_SYNC);
+  panel_.Refresh("200000");  // not filtered: the search window is not told
+  EXPECT_EQ(search->GetStockPlaylistType(), STOCK_PLAYLIST_SYNC);
+  panel_.Refresh("000000");
+  EXPECT_EQ(search->RebuildCount(), rebuilds + 2);
+  EXPECT_EQ(search->GetStockPlaylistType(), STOCK_PLAYLIST_LIBRARY);
 }
 
 TEST_F(PanelTest, RefreshWithoutStoreFails) {
