@@ -171,6 +171,9 @@ int Run(const Options& options) {
       if (i < 2) transferred->InsertItem(everything[i], 0);
       if (i >= 2) sync->InsertItem(everything[i], 0);
     }
+    // The player starts the first song of the now-playing list: it records the play position and
+    // tells the panel, which marks the row when the list is shown.
+    store.GetStockPlaylist(STOCK_PLAYLIST_NOWPLAYING)->SetUserData(0);
     if (TYX_MediaPtr first = frame.Panel().NPL_GetMedia(0)) frame.Panel().SetNowPlayingMedia(first, 1);
   }
   Win::PumpMessages();
