@@ -83,17 +83,16 @@ void Tag(const std::string& path, const SongSpec& s) {
 void WriteMidi(const std::string& path) {
   std::vector<std::uint8_t> track;
   auto event = [&](std::uint8_t delta, std::uint8_t status, std::uint8_t a, std::uint8_t b) {
-    track.insert(track.end(), {delta, status, a, b});
+    for (std::uint8_t byte : {delta, status, a, b}) track.push_back(byte);
   };
   for (std::uint8_t note : {60, 64, 67, 72}) event(0, 0x90, note, 100);
   event(0x60, 0x80, 60, 0);
   for (std::uint8_t note : {64, 67, 72}) event(0, 0x80, note, 0);
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  for (std::uint8_t byte : {0x00, 0xFF, 0x2F, 0x00}) track.push_back(byte);
   std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60, 'M', 'T', 'r', 'k'};
   const auto n = static_cast<std::uint32_t>(track.size());
-  file.insert(file.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-                           static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
-  file.insert(file.end(), track.begin(), track.end());
+  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<std::uint8_t>(n >> shift));
+  for (std::uint8_t byte : track) file.push_back(byte);
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
