@@ -91,8 +91,9 @@ void TYX_BandWnd::SetItemWindow(int index, std::unique_ptr<Win::Window> window) 
   TYX_BandItem& item = *items_[static_cast<std::size_t>(index)];
   if (item.window != window) item.window = std::move(window);
   if (item.window && item.window->IsAlive()) {
-    if (item.window->GetParent() != GetSafeHwnd())
-      TYX_Log::Instance()->Add("TYX_BandWnd::SetItemWindow index : %d, window is not a child of the band window",
+    // The band window takes the item's window as its child, as the desktop framework's SetParent does.
+    if (item.window->GetParent() != GetSafeHwnd() && !item.window->SetParent(GetSafeHwnd()))
+      TYX_Log::Instance()->Add("TYX_BandWnd::SetItemWindow index : %d, window cannot be made a child of the band window",
                                index);
     item.window->SetDlgCtrlID(kWindowIdBase + static_cast<Win::UINT>(index));
   }

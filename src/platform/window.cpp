@@ -132,6 +132,34 @@ bool Window::DestroyWindow() {
   return true;
 }
 
+HWND Window::SetParent(HWND newParent) {
+  if (!hwnd_ || newParent == hwnd_) return nullptr;
+  Window* np = nullptr;
+  if (newParent) {
+    np = FromHandle(newParent);
+    if (!np || Internal::WindowThread(newParent) != GetCurrentThreadId()) return nullptr;
+    // A window cannot become a child of its own descendant.
+    for (const Window* a = np; a; a = FromHandle(a->parent_))
+      if (a == this) return nullptr;
+  }
+  const HWND old = parent_;
+  if (Window* op = FromHandle(old)) {
+    auto& sib = op->children_;
+    sib.erase(std::remove(sib.begin(), sib.end(), hwnd_), sib.end());
+    op->Invalidate();
+  }
+  parent_ = newParent;
+  if (np) np->children_.push_back(hwnd_);
+  {
+    std::unique_lock<std::shared_mutex> lk(g_tableMutex);
+    auto it = g_table.find(Key(hwnd_));
+    if (it != g_table.end()) it->second.topLevel = newParent == nullptr;
+  }
+  Invalidate();
+  // The old parent may have been none: report the window itself then, so success is never null.
+  return old ? old : hwnd_;
+}
+
 HWND Window::GetDlgItem(UINT id) const {
   for (HWND k : children_) {
     Window* c = FromHandle(k);

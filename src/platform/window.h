@@ -47,6 +47,9 @@ class Window {
 
   // Tree.
   HWND GetParent() const { return parent_; }
+  // Moves the window under another parent of the same thread (null makes it top-level); its rectangle
+  // stays in the new parent's client coordinates. Returns the old parent, or null on failure.
+  HWND SetParent(HWND newParent);
   const std::vector<HWND>& GetChildren() const { return children_; }
   HWND GetDlgItem(UINT id) const;  // first descendant with that control ID
   UINT GetDlgCtrlID() const { return id_; }

@@ -6,15 +6,14 @@
 // Mouse messages go through protected virtual handlers so that a derived control can take over a
 // click; the person entry points (ClickNode, RightClickNode, DropFilesOnNode) send the same messages a
 // real click or drop would, so derived handlers see them exactly as they would see a person.
-//
-// Dropped-file lists (HDROP) live here as well: a process-wide table of file lists that the receiver
-// of WM_DROPFILES reads and releases with DragFinish.
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/drop_files.h"
 #include "platform/window.h"
 #include "toolkit/toolkit_types.h"
 
@@ -23,25 +22,15 @@ namespace TYX::Controls {
 using Win::Point;
 using Win::Rect;
 
-// ---- Dropped-file lists ---------------------------------------------------------------------------
-
-struct HDROP__;
-using HDROP = HDROP__*;
-
-// Makes a list of dropped files at a screen point. The receiver of WM_DROPFILES owns it and releases it
-// with DragFinish.
-HDROP DragCreateList(const std::vector<std::string>& files, Point screenPoint);
-// The number of files (index 0xFFFFFFFF), else the file at the index or an empty text.
-UINT DragQueryFileCount(HDROP drop);
-std::string DragQueryFile(HDROP drop, UINT index);
-// The drop point in the client coordinates of `target`; true when it lies in its client area.
-bool DragQueryPoint(HDROP drop, HWND target, Point* clientPoint);
-// Releases the list; a released or unknown handle is ignored.
-void DragFinish(HDROP drop);
-// True while the list has not been released (tests use it to check that every list is released).
-bool DragIsAlive(HDROP drop);
-// The number of lists not released yet.
-std::size_t DragLiveCount();
+// Dropped-file lists are the framework's (platform/drop_files.h); the toolkit names them too.
+using Win::HDROP;
+using Win::DragCreateList;
+using Win::DragQueryFileCount;
+using Win::DragQueryFile;
+using Win::DragQueryPoint;
+using Win::DragFinish;
+using Win::DragIsAlive;
+using Win::DragLiveCount;
 
 // ---- Tree control ---------------------------------------------------------------------------------
 

@@ -373,6 +373,17 @@ TEST_F(BandWndTest, HostWindowsTakeTheirControlIdAndAreOwned) {
   EXPECT_FALSE(IsWindow(ownHwnd));
 }
 
+TEST_F(BandWndTest, AWindowMadeElsewhereBecomesTheBandWindowsChild) {
+  auto own = std::make_unique<TYX::Win::Window>();
+  ASSERT_TRUE(own->Create(nullptr, Rect{}, WS_VISIBLE, 0));
+  HWND ownHwnd = own->GetSafeHwnd();
+  EXPECT_EQ(band->AddItem(260, std::move(own), 20107, "기기", "700000"), 3);
+  EXPECT_EQ(TYX::Win::GetParent(ownHwnd), band->GetSafeHwnd());
+  // Owned from now on: the band window's end takes it along.
+  band.reset();
+  EXPECT_FALSE(IsWindow(ownHwnd));
+}
+
 TEST_F(BandWndTest, SetMessageIsRecordedAndTheBackgroundFollowsTheSize) {
   band->SetMessage(host.GetSafeHwnd(), 0x9000);
   EXPECT_EQ(band->GetNotifyWnd(), host.GetSafeHwnd());

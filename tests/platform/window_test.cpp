@@ -217,3 +217,24 @@ TEST(Window, DeletingTheObjectDestroysTheWindow) {
   }
   EXPECT_FALSE(IsWindow(h));
 }
+
+TEST(Window, SetParentMovesAWindowBetweenParents) {
+  Window a, b, child;
+  ASSERT_TRUE(a.Create(nullptr, Rect{0, 0, 100, 100}, WS_VISIBLE));
+  ASSERT_TRUE(b.Create(nullptr, Rect{200, 0, 300, 100}, WS_VISIBLE));
+  ASSERT_TRUE(child.Create(nullptr, Rect{10, 10, 20, 20}, WS_VISIBLE, 9));
+  const size_t topLevelsBefore = GetTopLevelWindows().size();
+  EXPECT_NE(child.SetParent(a.GetSafeHwnd()), nullptr);
+  EXPECT_EQ(GetTopLevelWindows().size(), topLevelsBefore - 1);
+  EXPECT_EQ(a.GetDlgItem(9), child.GetSafeHwnd());
+  EXPECT_EQ(child.SetParent(b.GetSafeHwnd()), a.GetSafeHwnd());
+  EXPECT_EQ(a.GetDlgItem(9), nullptr);
+  EXPECT_EQ(b.GetDlgItem(9), child.GetSafeHwnd());
+  EXPECT_EQ(child.GetWindowRect(), (Rect{210, 10, 220, 20}));
+  // A window cannot go under itself or its own descendant.
+  EXPECT_EQ(b.SetParent(child.GetSafeHwnd()), nullptr);
+  EXPECT_EQ(child.SetParent(child.GetSafeHwnd()), nullptr);
+  // Destroying the new parent takes the child with it.
+  b.DestroyWindow();
+  EXPECT_FALSE(child.IsAlive());
+}
