@@ -122,6 +122,8 @@ using Internal::ThreadQueue;
 
 namespace {
 
+std::atomic<DWORD> g_hungThresholdMs{kHungThresholdMs};  // any thread
+
 std::uint64_t RealMs() {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now().time_since_epoch())
@@ -300,7 +302,7 @@ namespace {
 BOOL SendAcrossThreads(const std::shared_ptr<ThreadQueue>& target, HWND hwnd, UINT msg, WPARAM wParam,
                        LPARAM lParam, UINT flags, DWORD timeoutMs, LRESULT* result) {
   if (flags & SMTO_ABORTIFHUNG) {
-    if (!target->waiting && RealMs() - target->lastLookMs.load() > kHungThresholdMs) return FALSE;
+    if (!target->waiting && RealMs() - target->lastLookMs.load() > g_hungThresholdMs.load()) return FALSE;
   }
   auto me = Internal::CurrentQueue();
   auto rec = std::make_shared<SentRecord>();
@@ -378,6 +380,8 @@ BOOL SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT 
   if (!target) return FALSE;
   return SendAcrossThreads(target, hwnd, msg, wParam, lParam, flags, timeoutMs, result);
 }
+
+DWORD SetHungThresholdMs(DWORD ms) { return g_hungThresholdMs.exchange(ms); }
 
 BOOL InSendMessage() { return Internal::CurrentQueue()->inSendDepth > 0 ? TRUE : FALSE; }
 

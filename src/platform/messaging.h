@@ -18,7 +18,8 @@ constexpr UINT PM_REMOVE = 1;
 constexpr UINT SMTO_NORMAL = 0x0;
 constexpr UINT SMTO_BLOCK = 0x1;
 constexpr UINT SMTO_ABORTIFHUNG = 0x2;
-// A thread that has not looked at its queue for this long while not waiting in it counts as hung.
+// A thread that has not looked at its queue for this long (real milliseconds) while not waiting in it
+// counts as hung for SMTO_ABORTIFHUNG.
 constexpr DWORD kHungThresholdMs = 5000;
 
 using UINT_PTR = std::uintptr_t;
@@ -37,6 +38,8 @@ BOOL SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT 
                         LRESULT* result);
 // True while the current thread is handling a message sent from another thread.
 BOOL InSendMessage();
+// Changes the hung threshold (tests shorten it); returns the previous one.
+DWORD SetHungThresholdMs(DWORD ms);
 
 // Blocks until a message is there; returns FALSE for WM_QUIT (whose wParam is the exit code).
 // Order of retrieval: sent messages are handled inside, then posted messages, the quit request,

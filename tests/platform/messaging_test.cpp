@@ -131,6 +131,37 @@ TEST(Messaging, SendTimeoutGivesUpAndAbortIfHungFailsFast) {
   EXPECT_FALSE(SendMessageTimeout(hwnd.load(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, 50, &r));
 }
 
+TEST(Messaging, AbortIfHungFailsAtOnceForAThreadThatStoppedLookingAtItsQueue) {
+  struct Restore {
+    DWORD old = SetHungThresholdMs(30);
+    ~Restore() { SetHungThresholdMs(old); }
+  } restore;
+  Event created{true, false}, release{true, false};
+  std::atomic<HWND> hwnd{nullptr};
+  std::atomic<int> handled{0};
+  std::thread busy([&] {
+    Window w;
+    w.OnMessage(WM_USER, [&](WPARAM, LPARAM) -> LRESULT { return ++handled; });
+    w.Create(nullptr, Rect{0, 0, 1, 1}, 0);
+    hwnd = w.GetSafeHwnd();
+    created.Set();
+    // Busy with something else, not looking at its queue, for longer than the threshold.
+    release.Wait(kWatchdogMs);
+    PumpMessages();
+  });
+  ASSERT_EQ(created.Wait(kWatchdogMs), WAIT_OBJECT_0);
+  // Let the threshold pass (the queue was last looked at when it was made, before `created`).
+  Event never{true, false};
+  never.Wait(60);
+  LRESULT r = 99;
+  // With the flag the send fails without waiting for the time-out; without it, it would wait.
+  EXPECT_FALSE(SendMessageTimeout(hwnd.load(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, kWatchdogMs, &r));
+  EXPECT_EQ(r, 99);
+  release.Set();
+  busy.join();
+  EXPECT_EQ(handled.load(), 0);
+}
+
 TEST(Messaging, SendToAThreadThatEndsReleasesTheSender) {
   Event created{true, false};
   Event go{true, false};
