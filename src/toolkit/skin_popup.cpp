@@ -27,7 +27,7 @@ void TYX_Skin_Popup::SetTitleIcon(UINT skinId) {
   Invalidate();
 }
 
-std::vector<TYX_PopupButtonSpec> TYX_Skin_Popup::ButtonsOfSet(UINT setId, bool* known) {
+std::vector<TYX_PopupButtonInfo> TYX_Skin_Popup::ButtonsOfSet(UINT setId, bool* known) {
   if (known) *known = true;
   switch (setId) {
     case kButtonSetNone: return {};
@@ -52,9 +52,9 @@ bool TYX_Skin_Popup::SetButtonSet(UINT setId) {
   return true;
 }
 
-void TYX_Skin_Popup::SetButtonSet(UINT setId, std::vector<TYX_PopupButtonSpec> buttons) {
+void TYX_Skin_Popup::SetButtonSet(UINT setId, std::vector<TYX_PopupButtonInfo> buttons) {
   buttonSet_ = setId;
-  buttonSpecs_ = std::move(buttons);
+  buttonInfos_ = std::move(buttons);
   if (IsAlive()) {
     BuildButtons();
     Invalidate();
@@ -124,9 +124,9 @@ BOOL TYX_Skin_Popup::OnInitDialog() {
 
 void TYX_Skin_Popup::BuildButtons() {
   frameButtons_.clear();  // destroys the windows of an earlier set
-  for (auto& spec : buttonSpecs_) {
+  for (auto& info : buttonInfos_) {
     auto b = std::make_unique<TYX_SkinButton>();
-    b->CreateSkinButton(GetSafeHwnd(), Rect{}, spec.id, spec.caption);
+    b->CreateSkinButton(GetSafeHwnd(), Rect{}, info.id, info.caption);
     b->SetBitmaps(buttonSet_, buttonSet_, buttonSet_, buttonSet_);
     frameButtons_.push_back(std::move(b));
   }

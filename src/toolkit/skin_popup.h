@@ -17,7 +17,7 @@
 
 namespace TYX::Controls {
 
-struct TYX_PopupButtonSpec {
+struct TYX_PopupButtonInfo {
   UINT id = 0;
   std::string caption;
 };
@@ -59,11 +59,11 @@ class TYX_Skin_Popup : public Win::Dialog {
   // at once when the window exists, else when it is initialised.
   bool SetButtonSet(UINT setId);
   // A button set of one's own, in order from left to right.
-  void SetButtonSet(UINT setId, std::vector<TYX_PopupButtonSpec> buttons);
+  void SetButtonSet(UINT setId, std::vector<TYX_PopupButtonInfo> buttons);
   UINT GetButtonSet() const { return buttonSet_; }
-  const std::vector<TYX_PopupButtonSpec>& GetButtonSpecs() const { return buttonSpecs_; }
+  const std::vector<TYX_PopupButtonInfo>& GetButtonInfos() const { return buttonInfos_; }
   // The buttons of a known set, empty for an unknown one.
-  static std::vector<TYX_PopupButtonSpec> ButtonsOfSet(UINT setId, bool* known = nullptr);
+  static std::vector<TYX_PopupButtonInfo> ButtonsOfSet(UINT setId, bool* known = nullptr);
   void SetButtonsCentered(bool centered);
   TYX_SkinButton* GetFrameButton(UINT id) const;
   std::vector<TYX_SkinButton*> GetFrameButtons() const;
@@ -106,7 +106,7 @@ class TYX_Skin_Popup : public Win::Dialog {
   std::string title_;  // owner thread, like every field below
   UINT titleIcon_ = 0;
   UINT buttonSet_ = kButtonSetNone;
-  std::vector<TYX_PopupButtonSpec> buttonSpecs_;
+  std::vector<TYX_PopupButtonInfo> buttonInfos_;
   bool centered_ = true;
   bool hasCloseBox_ = true;
   std::unique_ptr<TYX_SkinButton> closeBox_;
