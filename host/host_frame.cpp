@@ -26,7 +26,7 @@ HostFrame::~HostFrame() {
   DestroyWindow();
 }
 
-bool HostFrame::CreateFrame(const std::vector<BandSpec>& bands) {
+bool HostFrame::CreateFrame(const std::vector<BandLayout>& bands) {
   if (!Create(nullptr, Win::Rect{0, 0, 1280, 860}, Win::WS_VISIBLE, 0, "Sonvar Manager")) return false;
   Win::SetMainWindow(GetSafeHwnd());
   const Win::Rect client = GetClientRect();
@@ -34,11 +34,11 @@ bool HostFrame::CreateFrame(const std::vector<BandSpec>& bands) {
     return false;
   Win::UINT buttonId = kFirstBandButtonId;
   int bandIndex = 0;
-  for (const BandSpec& spec : bands) {
-    band_->AddItem(buttonId++, 20105, spec.title, spec.pageId, "");
+  for (const BandLayout& band : bands) {
+    band_->AddItem(buttonId++, 20105, band.title, band.pageId, "");
     int data = 0;
-    for (const auto& [title, pageId] : spec.nodes)
-      band_->AddBandItem(spec.treeImage, bandIndex, 0, 0, 1, title, data++, pageId, false);
+    for (const auto& [title, pageId] : band.nodes)
+      band_->AddBandItem(band.treeImage, bandIndex, 0, 0, 1, title, data++, pageId, false);
     ++bandIndex;
   }
   band_->UpdateScreen();

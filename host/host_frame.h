@@ -13,7 +13,7 @@
 
 namespace TYX::Host {
 
-struct BandSpec {
+struct BandLayout {
   std::string title;
   std::string pageId;
   Win::UINT treeImage = 0;  // 0: a band without nodes
@@ -26,7 +26,7 @@ class HostFrame : public Win::Window {
   ~HostFrame() override;
 
   // Creates the frame, the sidebar with the bands and the panel. False when a window cannot be made.
-  bool CreateFrame(const std::vector<BandSpec>& bands);
+  bool CreateFrame(const std::vector<BandLayout>& bands);
 
   Library::TYX_BandWnd& Band() { return *band_; }
   Library::TYX_LibraryPanel& Panel() { return *panel_; }

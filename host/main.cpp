@@ -133,7 +133,7 @@ int Run(const Options& options) {
   std::printf("added %d files to the library\n", added);
 
   Host::HostFrame frame(&store);
-  const std::vector<Host::BandSpec> bands = {
+  const std::vector<Host::BandLayout> bands = {
       {"보관함", "000000"},
       {"저장목록", "100000", 20125, {{"즐겨 듣는 곡", "100001"}, {"운전할 때", "100002"}, {"잠들기 전", "100003"}}},
       {"현재재생목록", "200000"},
