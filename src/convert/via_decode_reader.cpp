@@ -17,17 +17,6 @@ namespace TYX::Convert {
 
 namespace {
 
-bool ReadImage(const std::string& path, std::vector<std::uint8_t>* out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  out->clear();
-  std::uint8_t buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out->insert(out->end(), buf, buf + n);
-  const bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
-}
 
 }  // namespace
 
@@ -46,7 +35,7 @@ std::string ViaDecodeReader::TempPath() const {
 bool ViaDecodeReader::Open(const std::string& path) {
   Stop();
   if (!codecOk_ || ViaCodec::Get() == nullptr) return false;
-  if (!ReadImage(path, &image_) || image_.size() < static_cast<std::size_t>(Via::kInfoChunkBytes)) {
+  if (!Via::ReadWholeFile(path, &image_) || image_.size() < static_cast<std::size_t>(Via::kInfoChunkBytes)) {
     image_.clear();
     return false;
   }

@@ -45,6 +45,36 @@ class WindowThread {
   DWORD threadId_ = 0;
   std::thread thread_;
 };
+
+// A thread that owns a window and does not look at its queue until released; then it handles what is
+// waiting and ends.
+class QuietOwner {
+ public:
+  QuietOwner() {
+    thread_ = std::thread([this] {
+      Window w;
+      w.OnMessage(WM_USER, [this](WPARAM, LPARAM) -> LRESULT { return ++handled; });
+      w.Create(nullptr, Rect{0, 0, 1, 1}, 0);
+      hwnd_ = w.GetSafeHwnd();
+      created_.Set();
+      release_.Wait(kWatchdogMs);
+      PumpMessages();
+    });
+    created_.Wait(kWatchdogMs);
+  }
+  ~QuietOwner() { Release(); }
+  HWND Hwnd() const { return hwnd_.load(); }
+  void Release() {
+    release_.Set();
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<int> handled{0};
+
+ private:
+  Event created_{true, false}, release_{true, false};
+  std::atomic<HWND> hwnd_{nullptr};
+  std::thread thread_;
+};
 }  // namespace
 
 TEST(Messaging, PostedMessagesArriveInOrder) {
@@ -105,30 +135,16 @@ TEST(Messaging, ABlockedSenderStillHandlesMessagesSentToIt) {
 }
 
 TEST(Messaging, SendTimeoutGivesUpAndAbortIfHungFailsFast) {
-  // A thread that owns a window and never looks at its queue until told to.
-  Event release{true, false};
-  Event created{true, false};
-  std::atomic<HWND> hwnd{nullptr};
-  std::atomic<int> handled{0};
-  std::thread stuck([&] {
-    Window w;
-    w.OnMessage(WM_USER, [&](WPARAM, LPARAM) -> LRESULT { return ++handled; });
-    w.Create(nullptr, Rect{0, 0, 1, 1}, 0);
-    hwnd = w.GetSafeHwnd();
-    created.Set();
-    release.Wait(kWatchdogMs);
-    PumpMessages();
-  });
-  ASSERT_EQ(created.Wait(kWatchdogMs), WAIT_OBJECT_0);
+  QuietOwner stuck;
+  ASSERT_NE(stuck.Hwnd(), nullptr);
   LRESULT r = 99;
-  EXPECT_FALSE(SendMessageTimeout(hwnd.load(), WM_USER, 0, 0, SMTO_NORMAL, 50, &r));
+  EXPECT_FALSE(SendMessageTimeout(stuck.Hwnd(), WM_USER, 0, 0, SMTO_NORMAL, 50, &r));
   EXPECT_EQ(r, 99);
-  release.Set();
-  stuck.join();
+  stuck.Release();
   // The timed-out message was withdrawn, so the late loop did not handle it.
-  EXPECT_EQ(handled.load(), 0);
+  EXPECT_EQ(stuck.handled.load(), 0);
   // A window whose thread has ended no longer answers.
-  EXPECT_FALSE(SendMessageTimeout(hwnd.load(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, 50, &r));
+  EXPECT_FALSE(SendMessageTimeout(stuck.Hwnd(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, 50, &r));
 }
 
 TEST(Messaging, AbortIfHungFailsAtOnceForAThreadThatStoppedLookingAtItsQueue) {
@@ -136,30 +152,17 @@ TEST(Messaging, AbortIfHungFailsAtOnceForAThreadThatStoppedLookingAtItsQueue) {
     DWORD old = SetHungThresholdMs(30);
     ~Restore() { SetHungThresholdMs(old); }
   } restore;
-  Event created{true, false}, release{true, false};
-  std::atomic<HWND> hwnd{nullptr};
-  std::atomic<int> handled{0};
-  std::thread busy([&] {
-    Window w;
-    w.OnMessage(WM_USER, [&](WPARAM, LPARAM) -> LRESULT { return ++handled; });
-    w.Create(nullptr, Rect{0, 0, 1, 1}, 0);
-    hwnd = w.GetSafeHwnd();
-    created.Set();
-    // Busy with something else, not looking at its queue, for longer than the threshold.
-    release.Wait(kWatchdogMs);
-    PumpMessages();
-  });
-  ASSERT_EQ(created.Wait(kWatchdogMs), WAIT_OBJECT_0);
-  // Let the threshold pass (the queue was last looked at when it was made, before `created`).
+  QuietOwner busy;
+  ASSERT_NE(busy.Hwnd(), nullptr);
+  // Let the threshold pass (the queue was last looked at when it was made, before the window).
   Event never{true, false};
   never.Wait(60);
   LRESULT r = 99;
   // With the flag the send fails without waiting for the time-out; without it, it would wait.
-  EXPECT_FALSE(SendMessageTimeout(hwnd.load(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, kWatchdogMs, &r));
+  EXPECT_FALSE(SendMessageTimeout(busy.Hwnd(), WM_USER, 0, 0, SMTO_ABORTIFHUNG, kWatchdogMs, &r));
   EXPECT_EQ(r, 99);
-  release.Set();
-  busy.join();
-  EXPECT_EQ(handled.load(), 0);
+  busy.Release();
+  EXPECT_EQ(busy.handled.load(), 0);
 }
 
 TEST(Messaging, SendToAThreadThatEndsReleasesTheSender) {

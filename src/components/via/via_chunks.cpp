@@ -46,16 +46,5 @@ bool ParseMetaChunk(const std::uint8_t* chunk, std::size_t bytes, VIA_MetaData* 
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  out->clear();
-  std::uint8_t buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out->insert(out->end(), buf, buf + n);
-  const bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
-}
 
 }  // namespace TYX::Via

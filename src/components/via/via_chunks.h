@@ -61,7 +61,18 @@ bool WalkChunks(const std::uint8_t* data, std::size_t size, Visit visit) {
   }
   return !first;
 }
-// Whole file into memory; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out);
+// Whole file into memory; false when it cannot be read. Inline, because the codec module and the
+// worker's reader both use it and share no library.
+inline bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  out->clear();
+  std::uint8_t buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out->insert(out->end(), buf, buf + n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
 
 }  // namespace TYX::Via
