@@ -15,7 +15,7 @@
 
 #include "components/media/taglib_media_factory.h"
 #include "contracts/media.h"
-#include "support/media_fixtures.h"
+#include "helpers/media_fixtures.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "convert/extractor_helpers.h"
 #include "convert/extractor_thread.h"
 #include "convert/mp3_encoder.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 using namespace TYX::Convert;
 

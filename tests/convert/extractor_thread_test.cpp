@@ -16,8 +16,8 @@
 #include "platform/messaging.h"
 #include "platform/os_services.h"
 #include "platform/window.h"
-#include "support/scripted_user_agent.h"
-#include "support/temp_dir.h"
+#include "helpers/scripted_user_agent.h"
+#include "helpers/temp_dir.h"
 
 using namespace TYX::Convert;
 using namespace TYX::Win;

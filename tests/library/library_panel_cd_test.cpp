@@ -5,7 +5,7 @@
 #include "components/audio/audio_error.h"
 #include "components/audio/cd_drive.h"
 #include "library/library_panel_fixture.h"
-#include "support/manual_clock_guard.h"
+#include "helpers/manual_clock_guard.h"
 #include "toolkit/list_text.h"
 
 namespace TYX::Library::Test {

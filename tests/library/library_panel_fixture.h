@@ -11,7 +11,7 @@
 #include "components/store/library_store.h"
 #include "library/library_panel.h"
 #include "platform/window.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 namespace TYX::Library::Test {
 

@@ -3,7 +3,7 @@
 
 #include "components/media/taglib_media_factory.h"
 #include "library/library_panel_fixture.h"
-#include "support/media_fixtures.h"
+#include "helpers/media_fixtures.h"
 #include "toolkit/list_text.h"
 
 namespace TYX::Library::Test {

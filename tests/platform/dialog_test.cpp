@@ -3,7 +3,7 @@
 #include "platform/dialog.h"
 #include "platform/os_services.h"
 #include "platform/user_agent.h"
-#include "support/scripted_user_agent.h"
+#include "helpers/scripted_user_agent.h"
 
 using namespace TYX::Win;
 using TYX::Test::ScopedUserAgent;

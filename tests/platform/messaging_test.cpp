@@ -9,7 +9,7 @@
 #include "platform/thread.h"
 #include "platform/win_thread.h"
 #include "platform/window.h"
-#include "support/manual_clock_guard.h"
+#include "helpers/manual_clock_guard.h"
 
 using namespace TYX::Win;
 

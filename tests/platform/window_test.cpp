@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/window.h"
-#include "support/manual_clock_guard.h"
+#include "helpers/manual_clock_guard.h"
 
 using namespace TYX::Win;
 

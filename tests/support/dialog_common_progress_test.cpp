@@ -8,7 +8,7 @@
 #include "platform/messaging.h"
 #include "platform/thread.h"
 #include "support/dialog_common_progress.h"
-#include "support/scripted_user_agent.h"
+#include "helpers/scripted_user_agent.h"
 #include "toolkit/progress_bar.h"
 #include "toolkit/skin_button.h"
 #include "toolkit/static_text.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/messaging.h"
-#include "support/scripted_user_agent.h"
+#include "helpers/scripted_user_agent.h"
 #include "toolkit/contents_footer.h"
 #include "toolkit/menu.h"
 #include "toolkit/menu_xp.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/messaging.h"
-#include "support/scripted_user_agent.h"
+#include "helpers/scripted_user_agent.h"
 #include "toolkit/dialog_template.h"
 #include "toolkit/progress_bar.h"
 #include "toolkit/skin_popup_dialog.h"

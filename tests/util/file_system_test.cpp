@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/file_system.h"
 
 namespace TYX::Util {

@@ -1,7 +1,7 @@
 // The file-type table and the tests that callers make on its codes.
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/file_type.h"
 #include "util/melody.h"
 

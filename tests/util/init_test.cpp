@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/init.h"
 #include "util/settings_store.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/messaging.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/log.h"
 #include "util/log_scope.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/melody.h"
 
 namespace TYX::Util {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/reg.h"
 #include "util/settings_store.h"
 

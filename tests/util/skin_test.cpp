@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 #include "util/skin.h"
 
 using namespace TYX::Util;

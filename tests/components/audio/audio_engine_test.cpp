@@ -7,7 +7,7 @@
 #include "components/audio/cd_drive.h"
 #include "components/audio/pcm_resampler.h"
 #include "components/audio/audio_synth.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 using namespace TYX::Audio;
 namespace Synth = TYX::Test::Synth;

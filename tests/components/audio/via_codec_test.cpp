@@ -6,7 +6,7 @@
 
 #include "components/audio/audio_synth.h"
 #include "components/via/via_api.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 namespace Synth = TYX::Test::Synth;
 

@@ -5,7 +5,7 @@
 
 #include "components/devicemgr/device_path.h"
 #include "components/devicemgr/device_profile.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 namespace TYX::DeviceMgr {
 namespace {

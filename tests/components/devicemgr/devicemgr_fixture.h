@@ -16,7 +16,7 @@
 #include "contracts/device_mgr_client.h"
 #include "platform/messaging.h"
 #include "platform/window.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 namespace TYX::Test {
 

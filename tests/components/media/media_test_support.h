@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "support/media_fixtures.h"
-#include "support/temp_dir.h"
+#include "helpers/media_fixtures.h"
+#include "helpers/temp_dir.h"
 
 namespace TYX::Test {
 

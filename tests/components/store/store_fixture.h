@@ -9,7 +9,7 @@
 #include <string>
 
 #include "components/store/library_store.h"
-#include "support/temp_dir.h"
+#include "helpers/temp_dir.h"
 
 namespace TYX::Store::Test {
 

@@ -1,4 +1,4 @@
-#include "support/media_fixtures.h"
+#include "helpers/media_fixtures.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

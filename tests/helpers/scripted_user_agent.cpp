@@ -1,4 +1,4 @@
-#include "support/scripted_user_agent.h"
+#include "helpers/scripted_user_agent.h"
 
 #include <gtest/gtest.h>
 
