@@ -29,11 +29,30 @@ bool IsRefusedChar(unsigned char c) {
   return kRefused.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
+// A device name is refused whatever follows its first dot ("CON.txt.mp3") and with spaces after it.
 bool IsDeviceName(const std::string& stem) {
-  const std::string s = ToLowerAscii(stem);
+  std::string s = ToLowerAscii(stem.substr(0, stem.find('.')));
+  while (!s.empty() && s.back() == ' ') s.pop_back();
   if (s == "con" || s == "prn" || s == "aux" || s == "nul") return true;
   return s.size() == 4 && (s.compare(0, 3, "com") == 0 || s.compare(0, 3, "lpt") == 0) && s[3] >= '1' &&
          s[3] <= '9';
+}
+
+void DropTrailingDotsAndSpaces(std::string& s) {
+  while (!s.empty() && (s.back() == '.' || s.back() == ' ')) s.pop_back();
+}
+
+// Makes a stem (or a whole name cut to `room` characters) one a phone takes: no trailing dot or space,
+// not empty, not a device name. Never longer than `room` characters (room >= 1).
+std::string PhoneSafe(std::string s, std::size_t room) {
+  DropTrailingDotsAndSpaces(s);
+  if (s.empty()) s = "_";
+  if (IsDeviceName(s)) {
+    // The "_" in front takes one character of the room; the cut may leave a new trailing dot or space.
+    s = "_" + TakeUtf8Chars(s, room - 1);
+    DropTrailingDotsAndSpaces(s);
+  }
+  return s;
 }
 
 }  // namespace
@@ -78,11 +97,12 @@ std::size_t CountUtf8Chars(const std::string& text) {
 }
 
 bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
+  if (name.empty()) return false;
+  const bool phone = mode == 1;
   std::string stem = GetFileTitle(name);
   std::string ext = GetFileExt(name);
-  if (name.empty()) return false;
 
-  if (mode == 1) {
+  if (phone) {
     auto clean = [](std::string& s) {
       for (char& c : s) {
         if (IsRefusedChar(static_cast<unsigned char>(c))) c = '_';
@@ -90,11 +110,11 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
     };
     clean(stem);
     clean(ext);
+    // "a.mp3 " would end in a space: the extension loses trailing dots and spaces too.
+    DropTrailingDotsAndSpaces(ext);
     const std::size_t first = stem.find_first_not_of(' ');
     stem = first == std::string::npos ? std::string() : stem.substr(first);
-    while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
-    if (stem.empty()) stem.push_back('_');
-    if (IsDeviceName(stem)) stem.insert(0, 1, '_');
+    stem = PhoneSafe(stem, CountUtf8Chars(stem) + 1);
   }
 
   // Built by appending: g++ 12 warns falsely (-Wrestrict) on short literal assignments at -O2.
@@ -110,9 +130,8 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
       const std::size_t stemRoom = limit - fixed;
       if (CountUtf8Chars(stem) > stemRoom) {
         stem = TakeUtf8Chars(stem, stemRoom);
-        if (mode == 1) {
-          while (stem.size() > 1 && (stem.back() == '.' || stem.back() == ' ')) stem.pop_back();
-        }
+        // A cut can end the stem in a dot or a space, or leave a device name ("Concert" -> "Con").
+        if (phone) stem = PhoneSafe(stem, stemRoom);
       }
     } else {
       // No room for the extension: the whole name is cut, the variant suffix kept when it fits.
@@ -120,8 +139,10 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
         name.clear();
         return false;
       }
-      stem = TakeUtf8Chars(stem + dotExt, limit - suffix.size());
-      name = stem + suffix;
+      const std::size_t room = limit - suffix.size();
+      std::string whole = TakeUtf8Chars(stem + dotExt, room);
+      if (phone) whole = PhoneSafe(whole, room);
+      name = whole + suffix;
       return true;
     }
   }

@@ -155,12 +155,15 @@ long TYX_Log::AddV(const char* format, va_list args) {
   line.push_back('\n');
   RotateIfNeededLocked(line.size());
   if (!OpenLocked()) return kFail;
+  // An entry cut short by a failed write (a full disk) is ended first, so this one starts its own line.
+  if (endsMidLine_) line.insert(line.begin(), '\n');
   if (!WriteAll(fd_, line)) {
     std::fprintf(stderr, "TYX_Log: cannot write to %s: %s\n", target_.c_str(), std::strerror(errno));
     CloseLocked();
     return kFail;
   }
   fileSize_ += line.size();
+  endsMidLine_ = false;
   return kOk;
 }
 
@@ -169,7 +172,7 @@ bool TYX_Log::OpenLocked() {
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(target_).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-  fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  fd_ = ::open(target_.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);  // read: its last byte
   if (fd_ < 0) {
     // Reported once per target, so a broken log folder does not flood standard error.
     if (!openFailedReported_) {
@@ -180,6 +183,8 @@ bool TYX_Log::OpenLocked() {
   }
   struct stat st{};
   fileSize_ = ::fstat(fd_, &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+  char last = '\n';
+  endsMidLine_ = fileSize_ > 0 && ::pread(fd_, &last, 1, static_cast<off_t>(fileSize_ - 1)) == 1 && last != '\n';
   return true;
 }
 
@@ -187,6 +192,7 @@ void TYX_Log::CloseLocked() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   fileSize_ = 0;
+  endsMidLine_ = false;
 }
 
 void TYX_Log::RotateIfNeededLocked(std::size_t incoming) {

@@ -56,6 +56,7 @@ class TYX_Log {
   std::deque<std::string> recent_;
   int fd_ = -1;               // open log file, appended with one write per entry
   std::size_t fileSize_ = 0;  // size of the open file as far as we wrote it
+  bool endsMidLine_ = false;  // the open file's last byte is not a line break (an entry was cut short)
   bool enabled_ = true;
   bool openFailedReported_ = false;
   std::size_t maxFileSize_ = kDefaultMaxFileSize;

@@ -189,6 +189,11 @@ int GetPolyCount(const std::string& path) {
   if (!IsMelodyFileType(type)) return 0;
   std::vector<std::uint8_t> data;
   if (!ReadSmallFile(path, data)) return 0;
+  return GetPolyCountOfBytes(type, data);
+}
+
+int GetPolyCountOfBytes(TYX_FILETYPE type, const std::vector<std::uint8_t>& data) {
+  if (!IsMelodyFileType(type) || data.size() > kMaxMelodyBytes) return 0;
   if (type == FileType::MIDI) return MidiPolyphony(data);
   return SmafPolyphony(data);
 }

@@ -1,6 +1,10 @@
 #pragma once
 // Melody (ring-tone) files: MIDI and the SMAF family (mmf, ma2, ma3, amf).
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "util/file_type.h"
 
 namespace TYX::Util {
 
@@ -14,5 +18,8 @@ bool IsMelody(const std::string& path);
 // SMAF: the class of the richest score track's format: handy-phone standard 16, mobile standard
 // (compressed or not) 40, sequence format 64.
 int GetPolyCount(const std::string& path);
+// The same for the bytes of a melody already read: `type` is FileType::MIDI or a SMAF type; any other
+// type gives 0.
+int GetPolyCountOfBytes(TYX_FILETYPE type, const std::vector<std::uint8_t>& data);
 
 }  // namespace TYX::Util

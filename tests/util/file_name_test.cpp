@@ -62,6 +62,48 @@ TEST(CheckFileName, ShortensToTheLimitKeepingTheExtension) {
   EXPECT_EQ(Checked("abcdef.mpeg3", 1, 4, -1), "abcd");
 }
 
+// What a phone's file system refuses: a device name as the part before the first dot (trailing spaces
+// ignored), and a name ending in a dot or a space.
+bool PhoneRefuses(const std::string& name) {
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return true;
+  std::string first = name.substr(0, name.find('.'));
+  while (!first.empty() && first.back() == ' ') first.pop_back();
+  const std::string s = ToLowerAscii(first);
+  if (s == "con" || s == "prn" || s == "aux" || s == "nul") return true;
+  return s.size() == 4 && (s.rfind("com", 0) == 0 || s.rfind("lpt", 0) == 0) && s[3] >= '1' && s[3] <= '9';
+}
+
+TEST(CheckFileName, ShorteningNeverMakesANameAPhoneRefuses) {
+  struct Case {
+    const char* name;
+    int limit;
+    int variant;
+  };
+  const Case cases[] = {
+      {"Concert.mp3", 7, -1},   {"Auxiliary.mp3", 7, -1}, {"Nullify.mp3", 7, -1}, {"Com1ng.mp3", 8, -1},
+      {"Printer.mp3", 7, -1},   {"LPT9x.wma", 8, -1},     {"ab.mp3", 3, -1},      {"ab .mp3", 3, -1},
+      {"a. b.mp3", 6, -1},      {"Concert.mp3", 3, -1},   {"Concert.mp3", 5, -1}, {"x.y.mp3", 6, -1},
+      {".a.mp3", 5, -1},        {". a.mp3", 6, -1},       {"ab.mp3", 5, 1},       {"Aux.mp3", 5, -1},
+      {"song.mp3 ", -1, -1},    {"song.mp3 .", -1, -1},   {"song.mp3 ", 9, -1},   {"Con .txt.mp3", -1, -1},
+  };
+  for (const Case& c : cases) {
+    bool ok = false;
+    const std::string out = Checked(c.name, 1, c.limit, c.variant, &ok);
+    ASSERT_TRUE(ok) << c.name << " at " << c.limit;
+    EXPECT_FALSE(PhoneRefuses(out)) << c.name << " at " << c.limit << " gave \"" << out << "\"";
+    if (c.limit > 0) {
+      EXPECT_LE(CountUtf8Chars(out), static_cast<std::size_t>(c.limit)) << c.name;
+    }
+  }
+  // A device name followed by more dots is still that device.
+  EXPECT_EQ(Checked("CON.txt.mp3", 1, -1, -1), "_CON.txt.mp3");
+  EXPECT_EQ(Checked("nul.tar.gz", 1, -1, -1), "_nul.tar.gz");
+  // Names a phone takes are not changed by the check.
+  EXPECT_EQ(Checked("Concert.mp3", 1, 11, -1), "Concert.mp3");
+  EXPECT_EQ(Checked("Conc.mp3", 1, -1, -1), "Conc.mp3");
+  EXPECT_EQ(Checked("COM0.mp3", 1, -1, -1), "COM0.mp3");
+}
+
 TEST(CheckFileName, NumberedVariantsStayWithinTheLimit) {
   EXPECT_EQ(Checked("song.mp3", 1, -1, 0), "song.mp3");
   EXPECT_EQ(Checked("song.mp3", 1, -1, 1), "song(1).mp3");

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "platform/messaging.h"
+#include "helpers/small_file_system.h"
 #include "helpers/temp_dir.h"
 #include "util/log.h"
 #include "util/log_scope.h"
 
 using namespace TYX::Util;
 using TYX::Test::ReadFileBytes;
+using TYX::Test::SmallFileSystem;
 using TYX::Test::TempDir;
 
 namespace {
@@ -154,6 +156,58 @@ TEST_F(LogTest, CopiesTakeTheTargetAndTheKeptEntries) {
   assigned.Add("third");
   EXPECT_EQ(Lines(ReadFileBytes(dir_.File("copy/a.log"))).size(), 3u);
   EXPECT_EQ(Lines(ReadFileBytes(dir_.File("copy/b.log"))).size(), 1u);
+}
+
+TEST_F(LogTest, CopiesKeepTheSizeLimit) {
+  TYX_Log original(dir_.File("limit/a.log"));
+  original.SetMaxFileSize(400);
+  TYX_Log copy(original);
+  copy.SetTarget(dir_.File("limit/copy.log"));
+  TYX_Log assigned(dir_.File("limit/assigned.log"));
+  assigned = original;
+  assigned.SetTarget(dir_.File("limit/assigned.log"));
+  for (int i = 0; i < 20; ++i) {
+    copy.Add("entry %02d ..........................................", i);
+    assigned.Add("entry %02d ..........................................", i);
+  }
+  for (const char* name : {"limit/copy.log", "limit/assigned.log"}) {
+    EXPECT_LE(std::filesystem::file_size(dir_.File(name)), 400u) << name;
+    EXPECT_TRUE(std::filesystem::exists(dir_.File(name) + ".1")) << name;
+  }
+}
+
+TEST_F(LogTest, AnEntryCutByAFullDiskNeverGluesOntoTheNext) {
+  SmallFileSystem small(64 * 1024);
+  if (!small.Mounted()) GTEST_SKIP() << small.Error();
+  TYX_Log log(small.File("sonvar.log"));
+  ASSERT_EQ(log.Add("before"), 0);
+  small.FillUp();
+  // The log file's last block still has room for part of this entry, then the disk is full.
+  const std::string big(10000, 'x');
+  EXPECT_NE(log.Add("cut %s", big.c_str()), 0);
+  EXPECT_NE(log.Add("lost"), 0);
+  ASSERT_NE(ReadFileBytes(small.File("sonvar.log")).find("cut xxx"), std::string::npos)
+      << "the disk took none of the cut entry, so this test proves nothing";
+  small.Release();
+  ASSERT_EQ(log.Add("after"), 0);
+  ASSERT_EQ(log.Add("and after"), 0);
+
+  const auto lines = Lines(ReadFileBytes(small.File("sonvar.log")));
+  ASSERT_GE(lines.size(), 4u);
+  std::vector<std::string> texts;
+  for (const auto& line : lines) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, kLine)) << line.substr(0, 80);
+    texts.push_back(m[3]);
+  }
+  EXPECT_EQ(texts.front(), "before");
+  EXPECT_EQ(texts[1].rfind("cut xxx", 0), 0u);
+  EXPECT_EQ(texts[texts.size() - 2], "after");
+  EXPECT_EQ(texts.back(), "and after");
+  // The entries that did not land are still kept in memory.
+  bool keptLost = false;
+  for (const auto& e : log.RecentEntries()) keptLost = keptLost || e.find("] lost") != std::string::npos;
+  EXPECT_TRUE(keptLost);
 }
 
 TEST_F(LogTest, AFullFileIsMovedAsideAndAnUnwritableTargetFailsSoftly) {

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "helpers/small_file_system.h"
 #include "helpers/temp_dir.h"
 #include "util/reg.h"
 #include "util/settings_store.h"
 
 using namespace TYX::Util;
 using TYX::Test::ReadFileBytes;
+using TYX::Test::ReadOnlyView;
+using TYX::Test::SmallFileSystem;
 using TYX::Test::TempDir;
 
 namespace {
@@ -179,6 +183,50 @@ TEST_F(RegTest, AFailedWriteKeepsThePreviousValue) {
   EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 1), 2u);
   // No temporary file is left behind.
   for (const auto& name : FilesInFolder()) EXPECT_EQ(name, "registry.ini");
+}
+
+TEST_F(RegTest, AWriteOntoAFullDiskFailsAndKeepsTheOldFile) {
+  SmallFileSystem small(64 * 1024);
+  if (!small.Mounted()) GTEST_SKIP() << small.Error();
+  const std::string file = small.File("registry.ini");
+  TYX_Reg::SetStoreFile(file);
+  const std::string section = kRoot + "\\MediaConverting";
+  ASSERT_EQ(TYX_Reg::SHRegWriteString(HKEY_LOCAL_MACHINE, section, "SavePath", "/old"), ERROR_SUCCESS);
+  const std::string before = ReadFileBytes(file);
+  small.FillUp();
+
+  EXPECT_EQ(TYX_Reg::SHRegWriteString(HKEY_LOCAL_MACHINE, section, "SavePath", std::string(9000, 'n')),
+            ERROR_WRITE_FAULT);
+  EXPECT_EQ(TYX_Reg::SHRegWriteInt(HKEY_LOCAL_MACHINE, section, "Bitrate", 3), ERROR_WRITE_FAULT);
+  EXPECT_EQ(TYX_Reg::ReadString(HKEY_LOCAL_MACHINE, section, "SavePath", ""), "/old");
+  EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, section, "Bitrate", 7), 7u);
+  EXPECT_EQ(ReadFileBytes(file), before);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(small.Path())) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".filler", "registry.ini"}));  // no temporary left
+
+  // A new start reads the old file whole; once there is room again, writes land.
+  TYX_Reg::SetStoreFile(file);
+  EXPECT_EQ(TYX_Reg::ReadString(HKEY_LOCAL_MACHINE, section, "SavePath", ""), "/old");
+  small.Release();
+  EXPECT_EQ(TYX_Reg::SHRegWriteInt(HKEY_LOCAL_MACHINE, section, "Bitrate", 3), ERROR_SUCCESS);
+  TYX_Reg::SetStoreFile(file);
+  EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, section, "Bitrate", 7), 3u);
+  EXPECT_EQ(TYX_Reg::ReadString(HKEY_LOCAL_MACHINE, section, "SavePath", ""), "/old");
+  TYX_Reg::SetStoreFile(path_);
+}
+
+TEST_F(RegTest, AReadOnlyStoreIsReadButNotWritten) {
+  ASSERT_EQ(TYX_Reg::SHRegWriteInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 2), ERROR_SUCCESS);
+  ReadOnlyView view(dir_.File("config"));
+  if (!view.Mounted()) GTEST_SKIP() << view.Error();
+  TYX_Reg::SetStoreFile(view.File("registry.ini"));
+  EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 1), 2u);
+  EXPECT_EQ(TYX_Reg::SHRegWriteInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 3), ERROR_WRITE_FAULT);
+  EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 1), 2u);
+  TYX_Reg::SetStoreFile(path_);
+  EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"registry.ini"});
 }
 
 TEST_F(RegTest, WritesAreAtomicAndNoValueIsLostBetweenThreads) {

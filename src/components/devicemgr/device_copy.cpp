@@ -1,12 +1,16 @@
 #include "components/devicemgr/device_copy.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "components/devicemgr/device_path.h"
+#include "components/devicemgr/folder_handle.h"
 
 namespace TYX::DeviceMgr {
 
@@ -21,27 +25,75 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Creates the folders of the target one level at a time below the root, never the root itself: a
-// device whose root folder vanished must not be brought back by a put.
-bool MakeFolders(const fs::path& root, const std::vector<std::string>& folders) {
-  fs::path p = root;
-  for (const auto& name : folders) {
-    p /= name;
-    std::error_code ec;
-    if (fs::is_directory(p, ec)) continue;
-    if (!fs::create_directory(p, ec) && !fs::is_directory(p, ec)) return false;
-  }
-  return true;
-}
-
 // The outcome of a write error: the disk is full, the device went away, or it refused the write.
 int WriteFailure(int err, const FolderDevice& device) {
   if (err == ENOSPC || err == EDQUOT) return dm_tc_no_space;
   return device.IsReachable() ? dm_tc_write_error : dm_tc_device_gone;
 }
 
-int RunCopy(FolderDevice& device, const CopyJob& job, const fs::path& temp, const fs::path& target,
-            const ProgressFn& progress, const ChunkHook& hook) {
+// The outcome of a target folder that could not be opened.
+int FolderFailure(const FolderHandle& folder, const FolderDevice& device) {
+  if (folder.GetState() == FolderHandle::State::Refused) return dm_tc_bad_path;
+  return device.IsReachable() ? dm_tc_write_error : dm_tc_device_gone;
+}
+
+bool WriteAll(int fd, const char* p, std::size_t left) {
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The unfinished copy inside the target folder; removed unless the rename took it.
+class TempFile {
+ public:
+  TempFile(const FolderHandle& folder, std::string name, const FolderDevice& device)
+      : folder_(folder), name_(std::move(name)), device_(device) {}
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (made_ && ::unlinkat(folder_.Fd(), name_.c_str(), 0) != 0 && device_.IsReachable()) {
+      std::fprintf(stderr, "devicemgr: cannot remove the unfinished copy %s: %s\n", name_.c_str(),
+                   std::strerror(errno));
+    }
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  // "O_EXCL": never open a file that already exists under the temporary name.
+  bool Create() {
+    fd_ = ::openat(folder_.Fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    made_ = fd_ >= 0;
+    return made_;
+  }
+  int Fd() const { return fd_; }
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+  bool RenameTo(const std::string& target) {
+    if (::renameat(folder_.Fd(), name_.c_str(), folder_.Fd(), target.c_str()) != 0) return false;
+    made_ = false;
+    return true;
+  }
+
+ private:
+  const FolderHandle& folder_;
+  const std::string name_;
+  const FolderDevice& device_;
+  int fd_ = -1;
+  bool made_ = false;
+};
+
+int RunCopy(FolderDevice& device, const CopyJob& job, const std::string& tempName, const ProgressFn& progress,
+            const ChunkHook& hook) {
   if (job.cancel->load()) return dm_tc_cancelled;
   if (!device.IsReachable()) return dm_tc_device_gone;
   if (device.Profile().batteryLow) return dm_tc_battery_low;
@@ -49,18 +101,43 @@ int RunCopy(FolderDevice& device, const CopyJob& job, const fs::path& temp, cons
   std::error_code ec;
   const std::uint64_t size = fs::file_size(job.source, ec);
   if (ec) return dm_tc_source_error;
-  SpaceFigures space;
-  if (!device.ComputeSpace(space)) return dm_tc_device_gone;
-  if (size > space.free) return dm_tc_no_space;
 
   const std::vector<std::string> folders(job.target.begin(), job.target.end() - 1);
-  if (!MakeFolders(device.Root(), folders)) return device.IsReachable() ? dm_tc_write_error : dm_tc_device_gone;
+  const std::string& name = job.target.back();
+  // A file of the same name gives its space back when the copy replaces it.
+  std::uint64_t replaced = 0;
+  {
+    const FolderHandle existing(device.Root(), folders, false);
+    if (existing.GetState() == FolderHandle::State::Refused) return dm_tc_bad_path;
+    std::uint64_t bytes = 0;
+    if (existing.IsOpen() && existing.EntryKind(name, &bytes) == FolderHandle::Entry::File) replaced = bytes;
+  }
+  SpaceFigures space;
+  if (!device.ComputeSpace(space)) return dm_tc_device_gone;
+  if (space.capacity > 0) {
+    const std::uint64_t usedAfter = space.used > replaced ? space.used - replaced : 0;
+    if (usedAfter > space.capacity || size > space.capacity - usedAfter) return dm_tc_no_space;
+  }
+  // The copy is written beside the old file; when the disk holds it only once the old file is gone, the
+  // old file goes first (a failed copy then leaves neither, never a partial file).
+  bool removeOldFirst = false;
+  if (size > space.diskFree) {
+    if (size - space.diskFree > replaced) return dm_tc_no_space;
+    removeOldFirst = true;
+  }
+
+  const FolderHandle folder(device.Root(), folders, true);
+  if (!folder.IsOpen()) return FolderFailure(folder, device);
 
   FilePtr in(std::fopen(job.source.c_str(), "rb"));
   if (!in) return dm_tc_source_error;
-  // "x": never open a file that already exists under the temporary name.
-  FilePtr out(std::fopen(temp.c_str(), "wbx"));
-  if (!out) return device.IsReachable() ? dm_tc_write_error : dm_tc_device_gone;
+  if (job.cancel->load()) return dm_tc_cancelled;
+  if (removeOldFirst && folder.EntryKind(name) == FolderHandle::Entry::File &&
+      ::unlinkat(folder.Fd(), name.c_str(), 0) != 0) {
+    return WriteFailure(errno, device);
+  }
+  TempFile out(folder, tempName, device);
+  if (!out.Create()) return WriteFailure(errno, device);
 
   std::vector<char> buffer(job.chunkSize > 0 ? job.chunkSize : 64 * 1024);
   std::uint64_t sent = 0;
@@ -72,19 +149,17 @@ int RunCopy(FolderDevice& device, const CopyJob& job, const fs::path& temp, cons
       if (std::ferror(in.get())) return dm_tc_source_error;
       break;
     }
-    if (std::fwrite(buffer.data(), 1, n, out.get()) != n || std::fflush(out.get()) != 0) {
-      return WriteFailure(errno, device);
-    }
+    if (!WriteAll(out.Fd(), buffer.data(), n)) return WriteFailure(errno, device);
     sent += n;
     if (progress) progress(sent);
     if (hook) hook(device.Id(), sent);
   }
-  if (::fsync(::fileno(out.get())) != 0 && errno != EINVAL) return WriteFailure(errno, device);
-  if (std::fclose(out.release()) != 0) return WriteFailure(errno, device);
+  if (::fsync(out.Fd()) != 0 && errno != EINVAL) return WriteFailure(errno, device);
+  if (!out.Close()) return WriteFailure(errno, device);
   if (job.cancel->load()) return dm_tc_cancelled;
   if (!device.IsReachable()) return dm_tc_device_gone;
-  fs::rename(temp, target, ec);
-  if (ec) return device.IsReachable() ? dm_tc_write_error : dm_tc_device_gone;
+  // The rename replaces a link of that name, never what it points to.
+  if (!out.RenameTo(name)) return WriteFailure(errno, device);
   return dm_tc_success;
 }
 
@@ -92,19 +167,9 @@ int RunCopy(FolderDevice& device, const CopyJob& job, const fs::path& temp, cons
 
 int CopyToDevice(FolderDevice& device, const CopyJob& job, const ProgressFn& progress, const ChunkHook& hook) {
   if (job.target.empty()) return dm_tc_bad_path;
-  const fs::path target = HostPathOf(device.Root(), job.target);
-  const fs::path temp = target.parent_path() / (std::string(kPutTempPrefix) + std::to_string(::getpid()) + "-" +
-                                                std::to_string(job.jobId) + ".part");
-  const int code = RunCopy(device, job, temp, target, progress, hook);
-  if (code != dm_tc_success) {
-    std::error_code ec;
-    fs::remove(temp, ec);
-    if (ec && device.IsReachable()) {
-      std::fprintf(stderr, "devicemgr: cannot remove the unfinished copy %s: %s\n", temp.c_str(),
-                   ec.message().c_str());
-    }
-  }
-  return code;
+  const std::string tempName =
+      std::string(kPutTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(job.jobId) + ".part";
+  return RunCopy(device, job, tempName, progress, hook);
 }
 
 }  // namespace TYX::DeviceMgr

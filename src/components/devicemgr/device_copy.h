@@ -1,7 +1,9 @@
 #pragma once
 // Copying one local file onto a folder device, in chunks, with a progress notice after each chunk.
 // The copy is written under a temporary name in the target folder and renamed when complete, so a
-// cancelled or failed copy leaves no partial file behind.
+// cancelled or failed copy leaves no partial file behind. The target folder is reached without following
+// a link (a link on the way ends the copy with dm_tc_bad_path); a link in the target's place is replaced,
+// never written through. A file replaced by the copy counts as free space.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>

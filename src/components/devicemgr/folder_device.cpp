@@ -106,6 +106,8 @@ bool FolderDevice::ComputeSpace(SpaceFigures& out) const {
   const std::uint64_t capacity = Profile().capacity;
   const std::uint64_t diskFree = disk.available;
   out.used = used;
+  out.capacity = capacity;
+  out.diskFree = diskFree;
   if (capacity == 0) {
     out.free = diskFree;
     out.total = used + diskFree;

@@ -21,6 +21,8 @@ struct SpaceFigures {
   std::uint64_t total = 0;
   std::uint64_t used = 0;
   std::uint64_t free = 0;
+  std::uint64_t capacity = 0;  // the profile's capacity; 0: as much as the disk
+  std::uint64_t diskFree = 0;  // what the disk under the root has free
 };
 
 class FolderDevice {

@@ -1,10 +1,14 @@
 #include "components/devicemgr/folder_device_client.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "components/devicemgr/device_path.h"
+#include "components/devicemgr/folder_handle.h"
 
 namespace TYX::DeviceMgr {
 
@@ -210,32 +214,42 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
   auto device = Find(id);
   if (!device || !device->IsReachable()) return Win::FALSE;
   const std::vector<std::string> current = device->CurrentFolder();
-  const fs::path folder = HostPathOf(device->Root(), current);
-  std::error_code ec;
-  if (!fs::exists(folder, ec)) return Win::TRUE;  // a folder not made yet holds nothing
-  if (!fs::is_directory(folder, ec)) return Win::FALSE;
+  // Opened link by link from the root: a link in the current folder's place is not listed as the device's.
+  const FolderHandle folder(device->Root(), current, false);
+  if (folder.GetState() == FolderHandle::State::Missing) return Win::TRUE;  // a folder not made yet holds nothing
+  if (!folder.IsOpen()) return Win::FALSE;
+  const int fd = ::dup(folder.Fd());
+  if (fd < 0) return Win::FALSE;
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    ::close(fd);
+    return Win::FALSE;
+  }
   std::vector<FileItem> items;
-  fs::directory_iterator it(folder, ec);
-  if (ec) return Win::FALSE;
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) return Win::FALSE;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
     std::vector<std::string> names = current;
-    names.push_back(it->path().filename().string());
+    names.push_back(name);
     if (IsReservedName(names)) continue;
-    std::error_code entryEc;
     FileItem item;
-    item.strName = names.back();
-    if (it->is_directory(entryEc)) {
-      if (flag == 1) continue;
-      item.dwAttributes = DM_FILE_ATTRIBUTE_DIRECTORY;
-    } else if (it->is_regular_file(entryEc)) {
-      item.nSize = it->file_size(entryEc);
-      if (entryEc) continue;  // removed while listing
-    } else {
-      continue;
+    item.strName = name;
+    std::uint64_t size = 0;
+    // Links are not files of the device: what they point to may lie outside it.
+    switch (folder.EntryKind(name, &size)) {
+      case FolderHandle::Entry::Folder:
+        if (flag == 1) continue;
+        item.dwAttributes = DM_FILE_ATTRIBUTE_DIRECTORY;
+        break;
+      case FolderHandle::Entry::File:
+        item.nSize = size;
+        break;
+      default:
+        continue;  // a link, a special file, or removed while listing
     }
     items.push_back(std::move(item));
   }
+  ::closedir(dir);
   std::sort(items.begin(), items.end(), [](const FileItem& a, const FileItem& b) { return a.strName < b.strName; });
   for (auto& item : items) list.Add(std::move(item));
   return Win::TRUE;
@@ -265,11 +279,14 @@ int TYX_FolderDeviceClient::DeleteFile(unsigned id, const std::string& devicePat
   auto device = Find(id);
   std::vector<std::string> names;
   if (!device || !device->IsReachable() || !ResolveFile(*device, devicePath, names)) return 0;
-  const fs::path path = HostPathOf(device->Root(), names);
-  std::error_code ec;
-  const fs::file_status status = fs::symlink_status(path, ec);
-  if (ec || !(fs::is_regular_file(status) || fs::is_symlink(status))) return 0;
-  return fs::remove(path, ec) && !ec ? 1 : 0;
+  const std::string name = names.back();
+  names.pop_back();
+  // The folder is reached without following a link; a link named here is removed itself.
+  const FolderHandle folder(device->Root(), names, false);
+  if (!folder.IsOpen()) return 0;
+  const FolderHandle::Entry kind = folder.EntryKind(name);
+  if (kind != FolderHandle::Entry::File && kind != FolderHandle::Entry::Link) return 0;
+  return ::unlinkat(folder.Fd(), name.c_str(), 0) == 0 ? 1 : 0;
 }
 
 int TYX_FolderDeviceClient::DeleteFiles(unsigned id, const std::string& deviceFolder,

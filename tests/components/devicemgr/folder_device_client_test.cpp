@@ -202,10 +202,20 @@ TEST_F(DeviceClient, TopFolderListingHidesTheProfile) {
   p.folder = "\\";
   const unsigned id = Plug("phone", p);
   temp_.Write("phone/song.mp3", "s");
+  // A name as long as the profile's but not the same is an ordinary file of the device.
+  const std::string lookalike = "tyx_device.inx";
+  ASSERT_EQ(lookalike.size(), std::string(DeviceMgr::kProfileFileName).size());
+  temp_.Write("phone/" + lookalike, "ordinary");
   FileInfo list;
   ASSERT_TRUE(dmGetFileList(id, list, 0));
-  ASSERT_EQ(list.Count(), 1);
+  ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list[0].strName, "song.mp3");
+  EXPECT_EQ(list[1].strName, lookalike);
+  EXPECT_EQ(dmDeleteFile(id, "\\" + lookalike), 1);
+  EXPECT_FALSE(fs::exists(Root("phone") + "/" + lookalike));
+  // The profile itself is still hidden and kept, whatever the case of its name.
+  EXPECT_EQ(dmDeleteFile(id, "\\TYX_DEVICE.INI"), 0);
+  EXPECT_TRUE(fs::exists(fs::path(Root("phone")) / DeviceMgr::kProfileFileName));
 }
 
 TEST_F(DeviceClient, MissingCurrentFolderListsEmpty) {
