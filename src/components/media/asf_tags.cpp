@@ -81,8 +81,7 @@ void ReadAsf(const TagLib::ASF::Tag& tag, MediaTags& out) {
       if (!out.image.empty() && (haveFront || !front)) continue;
       const TagLib::ByteVector bytes = p.picture();
       out.image.assign(bytes.begin(), bytes.end());
-      out.imageMime = FromTag(p.mimeType());
-      if (out.imageMime.find('/') == std::string::npos) out.imageMime = SniffImageMime(out.image);
+      out.imageMime = PictureMime(out.image, FromTag(p.mimeType()));
       haveFront = front;
     }
   }

@@ -15,6 +15,16 @@ void ReadBasic(const TagLib::Tag& tag, MediaTags& out) {
   out.Number(MediaNumber::Track) = tag.track();
 }
 
+void MergeBasic(const TagLib::Tag& tag, MediaTags& out) {
+  MediaTags basic;
+  ReadBasic(tag, basic);
+  for (MediaText f : {MediaText::Title, MediaText::Artist, MediaText::Album, MediaText::Genre, MediaText::Comment,
+                      MediaText::Year}) {
+    if (out.Text(f).empty()) out.Text(f) = basic.Text(f);
+  }
+  if (out.Number(MediaNumber::Track) == 0) out.Number(MediaNumber::Track) = basic.Number(MediaNumber::Track);
+}
+
 void WriteBasic(const MediaTags& in, TagLib::Tag& tag) {
   tag.setTitle(ToTag(in.Text(MediaText::Title)));
   tag.setArtist(ToTag(in.Text(MediaText::Artist)));

@@ -106,8 +106,7 @@ void ReadId3v2(const TagLib::ID3v2::Tag& tag, MediaTags& out) {
   if (chosen) {
     const TagLib::ByteVector bytes = chosen->picture();
     out.image.assign(bytes.begin(), bytes.end());
-    out.imageMime = FromTag(chosen->mimeType());
-    if (out.imageMime.empty() || out.imageMime.find('/') == std::string::npos) out.imageMime = SniffImageMime(out.image);
+    out.imageMime = PictureMime(out.image, FromTag(chosen->mimeType()));
   }
 }
 

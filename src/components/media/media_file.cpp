@@ -10,8 +10,11 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
+#include "components/media/checked_file_stream.h"
 #include "components/media/tag_formats.h"
 #include "components/media/taglib_text.h"
 #include "util/file_name.h"
@@ -71,6 +74,99 @@ std::string MpegChannelText(const TagLib::MPEG::Properties& p) {
   return "Stereo";
 }
 
+// The audio from the first frame to the end of the last whole frame.
+std::uint64_t MpegAudioLength(TagLib::MPEG::File& f) {
+  const long size = f.length();
+  const long first = f.firstFrameOffset();
+  const long last = f.lastFrameOffset();
+  if (first < 0 || last < first) return 0;
+  long end = last;
+  const TagLib::MPEG::Header header(&f, last, false);
+  if (header.isValid() && header.frameLength() > 0 && last + header.frameLength() <= size) end += header.frameLength();
+  return static_cast<std::uint64_t>(end - first);
+}
+
+// The granule position of the last whole page: where the stream ends, counted in samples.
+std::uint64_t OggLastGranule(TagLib::File& s) {
+  const long size = s.length();
+  std::uint64_t last = 0;
+  for (long pos = 0; pos + 27 <= size;) {
+    s.seek(pos);
+    const TagLib::ByteVector header = s.readBlock(27);
+    if (header.size() != 27 || !header.startsWith("OggS")) break;
+    const unsigned int segments = static_cast<unsigned char>(header[26]);
+    const TagLib::ByteVector lacing = s.readBlock(segments);
+    if (lacing.size() != segments) break;
+    long body = 0;
+    for (const char c : lacing) body += static_cast<unsigned char>(c);
+    const long whole = 27 + static_cast<long>(segments) + body;
+    if (pos + whole > size) break;
+    const auto granule = static_cast<std::uint64_t>(header.toLongLong(6, false));
+    if (granule != ~std::uint64_t{0}) last = granule;
+    pos += whole;
+  }
+  return last;
+}
+
+// The bytes of the data object that follows the ASF header object and are present in the file.
+std::uint64_t AsfDataLength(TagLib::File& s) {
+  static const unsigned char kDataObject[16] = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                                0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  const auto size = static_cast<std::uint64_t>(s.length());
+  s.seek(16);
+  const TagLib::ByteVector headerSize = s.readBlock(8);
+  if (headerSize.size() != 8) return 0;
+  const auto at = static_cast<std::uint64_t>(headerSize.toLongLong(0, false));
+  if (at < 30 || at > size || size - at < 24) return 0;
+  s.seek(static_cast<long>(at));
+  const TagLib::ByteVector data = s.readBlock(24);
+  if (data.size() != 24 || !data.startsWith(TagLib::ByteVector(reinterpret_cast<const char*>(kDataObject), 16))) {
+    return 0;
+  }
+  const auto declared = static_cast<std::uint64_t>(data.toLongLong(16, false));
+  const std::uint64_t present = size - at;
+  return declared == 0 || declared > present ? present : declared;
+}
+
+// The bytes of the "data" chunk present in the file.
+std::uint64_t WavDataLength(TagLib::File& s) {
+  const auto size = static_cast<std::uint64_t>(s.length());
+  for (std::uint64_t pos = 12; pos + 8 <= size;) {
+    s.seek(static_cast<long>(pos));
+    const TagLib::ByteVector header = s.readBlock(8);
+    if (header.size() != 8) break;
+    const std::uint64_t chunk = header.toUInt(4, false);
+    if (header.startsWith("data")) return std::min(chunk, size - pos - 8);
+    pos += 8 + chunk + (chunk & 1);
+  }
+  return 0;
+}
+
+// The record of each format, read from every tag the file carries: the richer tag first, the simple
+// one (ID3v1, RIFF INFO) for the fields the richer one lacks. Writing reads the same way, so what a
+// save expects and what a fresh read finds are comparable.
+void ReadMp3Tags(TagLib::MPEG::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (const TagLib::ID3v2::Tag* v2 = f.ID3v2Tag()) ReadId3v2(*v2, tags);
+  if (const TagLib::ID3v1::Tag* v1 = f.ID3v1Tag()) MergeBasic(*v1, tags);
+}
+
+void ReadWavTags(TagLib::RIFF::WAV::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (const TagLib::ID3v2::Tag* v2 = f.ID3v2Tag()) ReadId3v2(*v2, tags);
+  if (const TagLib::RIFF::Info::Tag* info = f.InfoTag()) MergeBasic(*info, tags);
+}
+
+void ReadOggTags(TagLib::Ogg::Vorbis::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (f.tag()) ReadXiph(*f.tag(), tags);
+}
+
+void ReadAsfTags(TagLib::ASF::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (f.tag()) ReadAsf(*f.tag(), tags);
+}
+
 bool ReadMp3(TagLib::MPEG::File& f, bool withImage, MediaTags& tags, StreamFacts& facts, std::string& error) {
   if (!f.isValid() || !CredibleStream(f.audioProperties(), error) || !MpegFramesChain(f)) {
     if (error.empty()) error = "no MPEG audio frames found";
@@ -80,11 +176,8 @@ bool ReadMp3(TagLib::MPEG::File& f, bool withImage, MediaTags& tags, StreamFacts
   FillCommonFacts(*p, facts);
   facts.formatText = MpegFormatText(*p);
   facts.channelText = MpegChannelText(*p);
-  if (f.hasID3v2Tag()) {
-    ReadId3v2(*f.ID3v2Tag(), tags);
-  } else if (f.hasID3v1Tag()) {
-    ReadBasic(*f.ID3v1Tag(), tags);
-  }
+  facts.audioLength = MpegAudioLength(f);
+  ReadMp3Tags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
@@ -100,7 +193,8 @@ bool ReadOgg(TagLib::Ogg::Vorbis::File& f, bool withImage, MediaTags& tags, Stre
     facts.bitRate = static_cast<std::uint32_t>(f.audioProperties()->bitrateNominal());
   }
   facts.formatText = "Ogg Vorbis";
-  if (f.tag()) ReadXiph(*f.tag(), tags);
+  facts.audioLength = OggLastGranule(f);
+  ReadOggTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
@@ -114,7 +208,8 @@ bool ReadAsfFile(TagLib::ASF::File& f, bool withImage, MediaTags& tags, StreamFa
   FillCommonFacts(*p, facts);
   const std::string codec = FromTag(p->codecName());
   facts.formatText = codec.empty() ? std::string("Windows Media Audio") : codec;
-  if (f.tag()) ReadAsf(*f.tag(), tags);
+  facts.audioLength = AsfDataLength(f);
+  ReadAsfTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
@@ -132,11 +227,8 @@ bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, MediaTags& tags, Stream
   }
   facts.formatText = p->format() == 1 ? "PCM " + std::to_string(p->bitsPerSample()) + "-bit"
                                       : "WAVE format " + std::to_string(p->format());
-  if (f.hasID3v2Tag()) {
-    ReadId3v2(*f.ID3v2Tag(), tags);
-  } else if (f.hasInfoTag()) {
-    ReadBasic(*f.InfoTag(), tags);
-  }
+  facts.audioLength = WavDataLength(f);
+  ReadWavTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
@@ -144,7 +236,9 @@ bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, MediaTags& tags, Stream
 }  // namespace
 
 std::optional<MediaFormat> FormatOfPath(const std::string& path) {
-  const std::string ext = Util::ToLowerAscii(Util::GetFileExt(path));
+  // Native names: "\\" is an ordinary character, only "/" separates folders.
+  std::string ext = Util::ToLowerAscii(std::filesystem::path(path).extension().string());
+  if (!ext.empty()) ext.erase(0, 1);
   if (ext == "mp3") return MediaFormat::MP3;
   if (ext == "ogg") return MediaFormat::OGG;
   if (ext == "wma" || ext == "asf") return MediaFormat::ASF;
@@ -154,6 +248,12 @@ std::optional<MediaFormat> FormatOfPath(const std::string& path) {
 
 bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
                    StreamFacts& facts, std::string& error) {
+  // Only a regular file: opening a FIFO would wait for a writer.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+    error = "not a regular file: " + path;
+    return false;
+  }
   // Opened read-only, so a parse can never write.
   TagLib::FileStream stream(path.c_str(), true);
   if (!stream.isOpen()) {
@@ -188,51 +288,76 @@ bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, 
   return ok;
 }
 
-bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags& tags, std::string& error) {
+bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags& tags, MediaTags& expected,
+                    std::string& error) {
+  CheckedFileStream stream(path);
+  if (!stream.isOpen()) {
+    error = stream.Error();
+    return false;
+  }
   MediaTags ignored;
   StreamFacts facts;
+  bool parsed = false;
+  bool saved = false;
+  // Each file object is gone before the stream is flushed and closed.
   switch (format) {
     case MediaFormat::MP3: {
-      TagLib::MPEG::File f(path.c_str(), true);
-      if (f.readOnly() || !ReadMp3(f, false, ignored, facts, error)) break;
+      TagLib::MPEG::File f(&stream, TagLib::ID3v2::FrameFactory::instance(), true);
+      if (!ReadMp3(f, false, ignored, facts, error)) break;
+      parsed = true;
       WriteId3v2(tags, *f.ID3v2Tag(true));
       int which = TagLib::MPEG::File::ID3v2;
-      if (f.hasID3v1Tag()) {
+      if (f.ID3v1Tag()) {
         WriteBasic(tags, *f.ID3v1Tag());
         which |= TagLib::MPEG::File::ID3v1;
       }
-      if (f.save(which, TagLib::File::StripNone, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate)) return true;
-      error = "the tags could not be saved";
-      return false;
+      ReadMp3Tags(f, expected);
+      saved = f.save(which, TagLib::File::StripNone, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);
+      break;
     }
     case MediaFormat::OGG: {
-      TagLib::Ogg::Vorbis::File f(path.c_str(), true);
-      if (f.readOnly() || !ReadOgg(f, false, ignored, facts, error)) break;
+      TagLib::Ogg::Vorbis::File f(&stream, true);
+      if (!ReadOgg(f, false, ignored, facts, error)) break;
+      parsed = true;
       WriteXiph(tags, *f.tag());
-      if (f.save()) return true;
-      error = "the tags could not be saved";
-      return false;
+      ReadOggTags(f, expected);
+      saved = f.save();
+      break;
     }
     case MediaFormat::ASF: {
-      TagLib::ASF::File f(path.c_str(), true);
-      if (f.readOnly() || !ReadAsfFile(f, false, ignored, facts, error)) break;
+      TagLib::ASF::File f(&stream, true);
+      if (!ReadAsfFile(f, false, ignored, facts, error)) break;
+      parsed = true;
       WriteAsf(tags, *f.tag());
-      if (f.save()) return true;
-      error = "the tags could not be saved";
-      return false;
+      ReadAsfTags(f, expected);
+      saved = f.save();
+      break;
     }
     case MediaFormat::WAV: {
-      TagLib::RIFF::WAV::File f(path.c_str(), true);
-      if (f.readOnly() || !ReadWav(f, false, ignored, facts, error)) break;
+      TagLib::RIFF::WAV::File f(&stream, true);
+      if (!ReadWav(f, false, ignored, facts, error) || !f.ID3v2Tag() || !f.InfoTag()) break;
+      parsed = true;
       WriteId3v2(tags, *f.ID3v2Tag());
       WriteBasic(tags, *f.InfoTag());
-      if (f.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v4)) return true;
-      error = "the tags could not be saved";
-      return false;
+      ReadWavTags(f, expected);
+      saved = f.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v4);
+      break;
     }
   }
-  if (error.empty()) error = "the file cannot be written: " + path;
-  return false;
+  const bool flushed = stream.SyncAndClose();
+  if (!parsed) {
+    if (error.empty()) error = "the file cannot be parsed: " + path;
+    return false;
+  }
+  if (!stream.Error().empty()) {
+    error = "the tags could not be written: " + stream.Error();
+    return false;
+  }
+  if (!saved || !flushed) {
+    error = "the tags could not be saved";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace TYX::Media

@@ -15,6 +15,11 @@ std::string SniffImageMime(const std::vector<std::uint8_t>& d) {
   return std::string();
 }
 
+std::string PictureMime(const std::vector<std::uint8_t>& data, const std::string& stored) {
+  const std::string sniffed = SniffImageMime(data);
+  return sniffed.empty() ? stored : sniffed;
+}
+
 std::string ImageExtension(const std::string& mime) {
   if (mime == "image/jpeg" || mime == "image/jpg") return ".jpg";
   if (mime == "image/png") return ".png";

@@ -31,6 +31,9 @@ struct StreamFacts {
   std::uint32_t sampleRate = 0;
   std::uint32_t channels = 0;
   std::uint64_t fileSize = 0;
+  // The length of the audio stream in the format's own unit, to tell that a save kept the audio whole:
+  // MPEG frame bytes, the last Ogg granule position, ASF data bytes, WAV data bytes present.
+  std::uint64_t audioLength = 0;
   std::string formatText;
   std::string channelText;
 };
@@ -49,6 +52,9 @@ inline constexpr const char* kAsfHighlightLength = "TYX/HighlightLength";
 // The MIME type of image bytes by their signature: "image/jpeg", "image/png", "image/gif", "image/bmp";
 // empty for anything else.
 std::string SniffImageMime(const std::vector<std::uint8_t>& data);
+// The MIME type of an embedded picture: the one its bytes show, else the stored one (taggers leave it
+// empty, write "PNG" or "image/jpg", or name the wrong kind).
+std::string PictureMime(const std::vector<std::uint8_t>& data, const std::string& stored);
 // ".jpg", ".png", ".gif" or ".bmp" for a MIME type; ".img" for others.
 std::string ImageExtension(const std::string& mime);
 // "n" or "n/total" -> n and total (0 when absent or not a number).

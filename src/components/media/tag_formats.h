@@ -30,6 +30,8 @@ void WriteAsf(const MediaTags& in, TagLib::ASF::Tag& tag);
 // The basic fields of a simple tag (ID3v1, RIFF INFO): title, artist, album, genre, year, comment,
 // track.
 void ReadBasic(const TagLib::Tag& tag, MediaTags& out);
+// Fills the basic fields that are still empty (or zero) from a simple tag kept beside a richer one.
+void MergeBasic(const TagLib::Tag& tag, MediaTags& out);
 void WriteBasic(const MediaTags& in, TagLib::Tag& tag);
 
 }  // namespace TYX::Media

@@ -2,15 +2,20 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
 #include "components/media/media_file.h"
-#include "util/file_name.h"
+#include "components/media/scratch_copy.h"
 
 namespace TYX::Media {
 namespace fs = std::filesystem;
@@ -21,32 +26,63 @@ constexpr std::int32_t kSaveOk = 0;
 constexpr std::int32_t kSaveFailed = static_cast<std::int32_t>(0x80004005u);
 constexpr std::uintmax_t kMaxImageBytes = 16u << 20;
 
-// A scratch copy beside the file, removed unless it was renamed over the original.
-class ScratchCopy {
- public:
-  explicit ScratchCopy(const std::string& original) {
-    std::string pattern = Util::GetFilePath(original) + "." + Util::GetFileName(original) + ".tyxsave-XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd >= 0) {
-      close(fd);
-      path_ = pattern;
-    }
-  }
-  ~ScratchCopy() {
-    if (!path_.empty() && !kept_) {
-      std::error_code ec;
-      fs::remove(path_, ec);
-    }
-  }
-  ScratchCopy(const ScratchCopy&) = delete;
-  ScratchCopy& operator=(const ScratchCopy&) = delete;
-  const std::string& path() const { return path_; }
-  void Keep() { kept_ = true; }
+std::string ErrnoText(int error) { return std::strerror(error); }
 
- private:
-  std::string path_;
-  bool kept_ = false;
-};
+// The file a save replaces: the path with every symbolic link resolved, so a link keeps pointing at
+// the saved file. Empty with a reason when there is no regular file there.
+std::string SaveTarget(const std::string& path, std::string& error) {
+  std::error_code ec;
+  const fs::path target = fs::canonical(fs::path(path), ec);
+  if (ec) {
+    error = "no such file: " + path;
+    return std::string();
+  }
+  if (!fs::is_regular_file(target, ec)) {
+    error = "not a regular file: " + path;
+    return std::string();
+  }
+  return target.string();
+}
+
+std::string FolderOf(const std::string& path) {
+  const fs::path folder = fs::path(path).parent_path();
+  return folder.empty() ? std::string(".") : folder.string();
+}
+
+bool Writable(const std::string& target) {
+  return access(target.c_str(), R_OK | W_OK) == 0 && access(FolderOf(target).c_str(), W_OK | X_OK) == 0;
+}
+
+// The field of the record where two records first differ, for the error text.
+std::string FirstDifference(const MediaTags& a, const MediaTags& b) {
+  static const char* const kTexts[] = {"title", "artist", "album", "genre", "year",
+                                       "comment", "composer", "label", "lyrics", "extra text"};
+  static const char* const kNumbers[] = {"track", "track count", "disc", "disc count", "highlight start",
+                                         "highlight length"};
+  static_assert(std::size(kTexts) == static_cast<std::size_t>(MediaText::Count));
+  static_assert(std::size(kNumbers) == static_cast<std::size_t>(MediaNumber::Count));
+  for (std::size_t i = 0; i < a.texts.size(); ++i) {
+    if (a.texts[i] != b.texts[i]) return kTexts[i];
+  }
+  for (std::size_t i = 0; i < a.numbers.size(); ++i) {
+    if (a.numbers[i] != b.numbers[i]) return kNumbers[i];
+  }
+  return "album image";
+}
+
+bool SameAudio(const StreamFacts& a, const StreamFacts& b) {
+  return a.durationMs == b.durationMs && a.sampleRate == b.sampleRate && a.channels == b.channels &&
+         a.audioLength == b.audioLength;
+}
+
+// Makes the rename itself durable. The file is already complete in its new place, so a folder that
+// cannot be flushed does not undo the save.
+void FlushFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
 
 }  // namespace
 
@@ -62,7 +98,7 @@ std::shared_ptr<TYX_TagLibMedia> TYX_TagLibMedia::Open(const std::string& path, 
   }
   std::error_code ec;
   if (!fs::is_regular_file(fs::path(path), ec)) {
-    error = "no such file: " + path;
+    error = (fs::exists(fs::path(path), ec) ? "not a regular file: " : "no such file: ") + path;
     return nullptr;
   }
   std::shared_ptr<TYX_TagLibMedia> media(new TYX_TagLibMedia(path, flag, *format));
@@ -149,48 +185,63 @@ bool TYX_TagLibMedia::SetAlbumImageData(const std::vector<std::uint8_t>& data) {
 }
 
 bool TYX_TagLibMedia::CanWriteTags() const {
-  std::string folder = Util::GetFilePath(path_);
-  if (folder.empty()) folder.push_back('.');
-  return access(path_.c_str(), R_OK | W_OK) == 0 && access(folder.c_str(), W_OK | X_OK) == 0;
+  std::string error;
+  const std::string target = SaveTarget(path_, error);
+  return !target.empty() && Writable(target);
 }
 
 std::int32_t TYX_TagLibMedia::Save() {
   lastError_.clear();
-  if (!CanWriteTags()) {
-    lastError_ = "the file or its folder is read-only: " + path_;
-    return kSaveFailed;
-  }
-  ScratchCopy scratch(path_);
-  if (scratch.path().empty()) {
-    lastError_ = "cannot make a scratch file beside " + path_;
-    return kSaveFailed;
-  }
-  std::error_code ec;
-  fs::copy_file(fs::path(path_), fs::path(scratch.path()), fs::copy_options::overwrite_existing, ec);
-  if (ec) {
-    lastError_ = "cannot copy the file: " + ec.message();
-    return kSaveFailed;
-  }
   std::string error;
-  if (!WriteMediaFile(scratch.path(), format_, tags_, error)) {
+  const std::string target = SaveTarget(path_, error);
+  if (target.empty()) {
     lastError_ = error;
     return kSaveFailed;
   }
-  // The written copy must parse again before it replaces the file.
+  if (!Writable(target)) {
+    lastError_ = "the file or its folder is read-only: " + path_;
+    return kSaveFailed;
+  }
+  // The audio as the file holds it now: the saved copy must hold the same.
+  MediaTags current;
+  StreamFacts before;
+  if (!ReadMediaFile(target, format_, false, current, before, error)) {
+    lastError_ = "the file cannot be parsed any more: " + error;
+    return kSaveFailed;
+  }
+  ScratchCopy scratch(target);
+  if (scratch.path().empty() || !scratch.CopyFrom(target)) {
+    lastError_ = scratch.error();
+    return kSaveFailed;
+  }
+  MediaTags expected;
+  if (!WriteMediaFile(scratch.path(), format_, tags_, expected, error)) {
+    lastError_ = error;
+    return kSaveFailed;
+  }
+  // Read back from the disk: the copy replaces the file only when it parses, keeps the audio whole and
+  // holds every field written.
   MediaTags check;
-  StreamFacts facts;
-  if (!ReadMediaFile(scratch.path(), format_, false, check, facts, error)) {
+  StreamFacts after;
+  if (!ReadMediaFile(scratch.path(), format_, true, check, after, error)) {
     lastError_ = "the saved file did not parse again: " + error;
     return kSaveFailed;
   }
-  const fs::perms mode = fs::status(fs::path(path_), ec).permissions();
-  if (!ec) fs::permissions(fs::path(scratch.path()), mode, ec);
-  if (std::rename(scratch.path().c_str(), path_.c_str()) != 0) {
-    lastError_ = "cannot replace the file: " + path_;
+  if (!SameAudio(before, after)) {
+    lastError_ = "the saved file lost audio: " + path_;
+    return kSaveFailed;
+  }
+  if (!(check == expected)) {
+    lastError_ = "the saved file did not keep the " + FirstDifference(check, expected) + ": " + path_;
+    return kSaveFailed;
+  }
+  if (std::rename(scratch.path().c_str(), target.c_str()) != 0) {
+    lastError_ = "cannot replace the file " + path_ + ": " + ErrnoText(errno);
     return kSaveFailed;
   }
   scratch.Keep();
-  facts_.fileSize = facts.fileSize;
+  FlushFolder(FolderOf(target));
+  facts_.fileSize = after.fileSize;
   return kSaveOk;
 }
 

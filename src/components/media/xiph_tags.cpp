@@ -70,8 +70,7 @@ void ReadXiph(TagLib::Ogg::XiphComment& tag, MediaTags& out) {
   if (chosen) {
     const TagLib::ByteVector bytes = chosen->data();
     out.image.assign(bytes.begin(), bytes.end());
-    out.imageMime = FromTag(chosen->mimeType());
-    if (out.imageMime.find('/') == std::string::npos) out.imageMime = SniffImageMime(out.image);
+    out.imageMime = PictureMime(out.image, FromTag(chosen->mimeType()));
   }
 }
 

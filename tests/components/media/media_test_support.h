@@ -1,5 +1,6 @@
 #pragma once
 // Shared set-up of the media tests: one synthesised file per format, made once per program.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,18 @@ const std::string& PristineFile(SynthFormat format);
 std::string CopyPristine(const TempDir& dir, SynthFormat format, const std::string& name);
 
 inline std::string CaseName(SynthFormat f) { return SynthExtension(f); }
+
+// What a forked child reported: its result code and text, or that the watchdog ended it first.
+struct ChildOutcome {
+  bool finished = false;
+  int code = -1;
+  std::string text;
+};
+// Runs the step in a forked child (for process-wide limits such as RLIMIT_FSIZE, and for steps that
+// could block) and waits for its report at most timeoutMs; a child still running then is killed.
+ChildOutcome RunInChild(const std::function<std::pair<int, std::string>()>& step, int timeoutMs = 60000);
+
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 }  // namespace TYX::Test

@@ -1,6 +1,12 @@
 // Helpers of the media tests (kept in a _test.cpp file so that they belong to this program only).
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -30,6 +36,71 @@ std::string CopyPristine(const TempDir& dir, SynthFormat format, const std::stri
   const std::string path = dir.File(name);
   std::filesystem::copy_file(PristineFile(format), path, std::filesystem::copy_options::overwrite_existing);
   return path;
+}
+
+ChildOutcome RunInChild(const std::function<std::pair<int, std::string>()>& step, int timeoutMs) {
+  ChildOutcome outcome;
+  int fds[2];
+  if (pipe(fds) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return outcome;
+  }
+  const pid_t pid = fork();
+  if (pid < 0) {
+    ADD_FAILURE() << "fork failed";
+    close(fds[0]);
+    close(fds[1]);
+    return outcome;
+  }
+  if (pid == 0) {
+    close(fds[0]);
+    const std::pair<int, std::string> result = step();
+    const std::string report = std::to_string(result.first) + "\n" + result.second;
+    std::size_t sent = 0;
+    while (sent < report.size()) {
+      const ssize_t n = write(fds[1], report.data() + sent, report.size() - sent);
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    close(fds[1]);
+    _exit(0);  // no test framework clean-up in the child
+  }
+  close(fds[1]);
+  std::string report;
+  bool ended = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!ended) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) break;
+    pollfd p{fds[0], POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n > 0) {
+      report.append(buffer, static_cast<std::size_t>(n));
+    } else {
+      ended = true;
+    }
+  }
+  close(fds[0]);
+  if (!ended) kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const std::size_t newline = report.find('\n');
+  if (ended && newline != std::string::npos && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    outcome.finished = true;
+    outcome.code = std::stoi(report.substr(0, newline));
+    outcome.text = report.substr(newline + 1);
+  }
+  return outcome;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TEST(MediaFixtures, SynthesisedFilesAreRealAudioOfEachFormat) {
