@@ -15,13 +15,14 @@ struct TypeEntry {
   TYX_FILETYPE type;
 };
 
-constexpr std::array<TypeEntry, 24> kTypes{{
+constexpr std::array<TypeEntry, 26> kTypes{{
     {"mp3", FileType::MP3},  {"mp2", FileType::MP2},   {"mp1", FileType::MP1},  {"mpa", FileType::MP1},
     {"ogg", FileType::OGG},  {"wav", FileType::WAV},   {"cda", FileType::CDA},  {"wma", FileType::WMA},
     {"asf", FileType::ASF},  {"m4a", FileType::M4A},   {"aac", FileType::AAC},  {"amr", FileType::AMR},
     {"3ga", FileType::GPP},  {"mid", FileType::MIDI},  {"midi", FileType::MIDI}, {"mmf", FileType::MMF},
     {"ma2", FileType::MA2},  {"ma3", FileType::MA3},   {"amf", FileType::AMF},  {"via", FileType::VIA},
-    {"odf", FileType::ODF},  {"oma", FileType::OMA},   {"dcf", FileType::DCF},  {"", FileType::Unknown},
+    {"odf", FileType::ODF},  {"oma", FileType::OMA},   {"dcf", FileType::DCF},  {"flac", FileType::FLAC},
+    {"opus", FileType::OPUS}, {"", FileType::Unknown},
 }};
 
 }  // namespace

@@ -24,6 +24,8 @@
 //  24    via             VIA                                10          VIA       no
 //  25    odf             OMA DRM v2 content                 16          no        yes
 //  26    oma             OpenMG audio                       1           no        yes
+//  27    flac            FLAC lossless                      1           no        no
+//  28    opus            Opus in Ogg                        1           no        no
 //  32    dcf             OMA DRM content bound to a phone   20          no        yes (never synced)
 //
 // Why these numbers. Conversion needs 1 for MP3 and 24 for VIA, picks its decoder from 1-5, 8-9 and 24,
@@ -36,6 +38,8 @@
 // test is its own function: IsDeviceMusicFileType accepts 1, 4, 8, 9 (the formats phones and storage
 // players take) beside 10-13, 25, 26 and 32. The phone listing gives bare names that do not exist on
 // this computer, so that index classifies with GetFileTypeByName, which does not look at the disk.
+// FLAC (27) and Opus (28) are library formats only: numbers of their own, outside every range above, so
+// no icon, conversion or phone rule takes them for another format; M4A files share 10 with phone music.
 #include <string>
 
 namespace TYX {
@@ -64,6 +68,8 @@ constexpr TYX_FILETYPE AMF = 23;
 constexpr TYX_FILETYPE VIA = 24;
 constexpr TYX_FILETYPE ODF = 25;
 constexpr TYX_FILETYPE OMA = 26;
+constexpr TYX_FILETYPE FLAC = 27;
+constexpr TYX_FILETYPE OPUS = 28;
 constexpr TYX_FILETYPE DCF = 32;
 }  // namespace FileType
 
