@@ -180,9 +180,10 @@ Win::HRESULT TYX_BandTreeCtrl::SelectPage(int index) {
 }
 
 std::string TYX_BandTreeCtrl::GetAddress(int index) {
-  if (index < 0) return {};
-  char text[16];
-  std::snprintf(text, sizeof(text), "1%05d", index + 1);
+  if (index == -1) return {};
+  // index + 1 in 64 bits: INT_MAX has an address too (eleven characters, so no page ID).
+  char text[24];
+  std::snprintf(text, sizeof(text), "1%05lld", static_cast<long long>(index) + 1);
   return text;
 }
 
@@ -224,6 +225,11 @@ HTREEITEM TYX_BandTreeCtrl::GetItemFromData(int data) const {
     if (static_cast<int>(GetItemData(n)) == data) return n;
   }
   return nullptr;
+}
+
+HTREEITEM TYX_BandTreeCtrl::GetNodeFromData(int data) const {
+  auto it = nodesByData_.find(data);
+  return it != nodesByData_.end() && IsItem(it->second) ? it->second : nullptr;
 }
 
 int TYX_BandTreeCtrl::GetItemDataFromIndex(int position) const {

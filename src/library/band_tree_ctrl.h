@@ -55,7 +55,7 @@ class TYX_BandTreeCtrl : public Controls::TYX_TreeCtrl {
   // characters long; posts WM_BAND_SELECTPAGE when a parent exists.
   HRESULT SelectPage(int index);
 
-  // "1%05d" with index + 1; empty for -1 (and for any negative index).
+  // "1%05d" with index + 1 (computed without overflow); empty for -1 only.
   static std::string GetAddress(int index);
   std::string GetAddress(HTREEITEM node) const;
   std::string GetPageID(HTREEITEM node) const;
@@ -72,6 +72,8 @@ class TYX_BandTreeCtrl : public Controls::TYX_TreeCtrl {
 
   // The first top-level node with that item data, or null.
   HTREEITEM GetItemFromData(int data) const;
+  // The node of any level that the item data lookup holds for data, or null.
+  HTREEITEM GetNodeFromData(int data) const;
   // The item data of the top-level node at a position, or -1 when there is none.
   int GetItemDataFromIndex(int position) const;
 

@@ -14,8 +14,10 @@ TYX_BandTreeWnd::TYX_BandTreeWnd() {
     if (cx != 0 && cy != 0 && tree_.IsAlive()) tree_.MoveWindow(Win::Rect{0, 0, cx, cy});
     return 0;
   });
-  // A node click goes on to the band window with this window's control ID in place of 0.
+  // A node click goes on to the band window with this window's control ID in place of 0. The clicked
+  // node is the one the end of a drag brings back.
   OnMessage(WM_BAND_SELECTITEM, [this](Win::WPARAM, Win::LPARAM l) -> Win::LRESULT {
+    selectedData_ = static_cast<int>(l);
     if (GetParent()) Win::PostMessage(GetParent(), WM_BAND_SELECTITEM, GetDlgCtrlID(), l);
     return 0;
   });

@@ -224,8 +224,8 @@ std::string TYX_BandWnd::GetSelectedPageID() const {
   if (selectedNode_ == -1) return items_[static_cast<std::size_t>(selectedBand_)]->pageId;
   const TYX_BandTreeWnd* tree = GetBandTreeWnd(selectedBand_);
   if (!tree) return {};
-  // The selected node is known by its item data.
-  HTREEITEM node = tree->GetItemFromData(selectedNode_);
+  // The selected node is known by its item data; child nodes count as well.
+  HTREEITEM node = tree->GetBandTreeCtrl().GetNodeFromData(selectedNode_);
   return node ? tree->GetBandTreeCtrl().GetPageID(node) : std::string();
 }
 
@@ -234,7 +234,7 @@ std::string TYX_BandWnd::GetSelectedPageTitle() const {
   if (selectedNode_ == -1) return items_[static_cast<std::size_t>(selectedBand_)]->title;
   const TYX_BandTreeWnd* tree = GetBandTreeWnd(selectedBand_);
   if (!tree) return {};
-  HTREEITEM node = tree->GetItemFromData(selectedNode_);
+  HTREEITEM node = tree->GetBandTreeCtrl().GetNodeFromData(selectedNode_);
   return node ? tree->GetBandTreeCtrl().GetItemText(node) : std::string();
 }
 
@@ -247,6 +247,7 @@ void TYX_BandWnd::SetSelectBandItem(int band, int node, bool notify) {
   }
   selectedBand_ = band;
   selectedNode_ = node;
+  everSelected_ = true;
   for (int i = 0; i < GetCount(); ++i) {
     if (auto* tree = GetBandTreeWnd(i)) {
       // A notified selection comes back as WM_BAND_SELECTITEM and is handled as a click.
@@ -262,6 +263,7 @@ void TYX_BandWnd::SetSelectedItem(int band, bool notify) {
   const int old = selectedBand_;
   selectedBand_ = band;
   selectedNode_ = -1;
+  everSelected_ = true;
   for (int i = 0; i < GetCount(); ++i) {
     TYX_BandItem& item = *items_[static_cast<std::size_t>(i)];
     if (i == band) {
@@ -285,6 +287,7 @@ void TYX_BandWnd::OnSelectItem(Win::UINT treeWndId, Win::LPARAM data) {
           Win::PostMessage(GetParent(), WM_BAND_SELCHANGED, static_cast<Win::WPARAM>(i + 32), data);
         selectedBand_ = i;
         selectedNode_ = static_cast<int>(data);
+        everSelected_ = true;
       } else if (auto* tree = GetBandTreeWnd(i)) {
         tree->SetSelectItem(-1, true);
       }
@@ -299,7 +302,9 @@ void TYX_BandWnd::OnSelectItem(Win::UINT treeWndId, Win::LPARAM data) {
 void TYX_BandWnd::UpdateScreen() {
   if (!IsAlive() || !IsWindowVisible()) return;
   const Win::Rect client = GetClientRect();
-  if (client.Width() == 0 || client.Height() == 0 || selectedBand_ < 0) return;
+  // Nothing is laid out until a band is selected; removing the selected band later leaves no band
+  // selected, and the others must still close the gap.
+  if (client.Width() == 0 || client.Height() == 0 || !everSelected_) return;
   const int left = client.left + 2;
   const int right = client.right;
   int y = client.top + 1;

@@ -133,6 +133,7 @@ class TYX_BandWnd : public Win::Window {
   Win::UINT notifyMsg_ = 0;
   int selectedBand_ = -1;
   int selectedNode_ = -1;
+  bool everSelected_ = false;  // a band has been selected once: from then on every change is laid out
   int dropBand_ = -1;
   bool dropMode_ = false;
   Win::Size backgroundSize_;

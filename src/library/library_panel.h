@@ -65,8 +65,7 @@ class TYX_LibraryPanel : public Win::Window {
   static constexpr int kRowStatusNone = 0;
   static constexpr int kRowStatusPresent = 1;
   static constexpr int kRowStatusMissing = 2;
-  // Bytes per second of CD audio, and the file size a CD track row counts with.
-  static constexpr std::int64_t kCdBytesPerSecond = 176400;
+  // The file size a CD track row counts with.
   static constexpr std::uint64_t kCdTrackFileSize = 44;
   // How long the CD fill waits for a drive to answer, by the tick counter.
   static constexpr std::uint32_t kCdWaitMs = 2000;

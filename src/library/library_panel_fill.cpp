@@ -220,13 +220,19 @@ bool TYX_LibraryPanel::WaitForCdTracks(int drive, int& tracks) {
 }
 
 long TYX_LibraryPanel::AddListItemCD(int drive) {
-  ListCtrl* list = lists_[LIST_CD].get();
-  TYX_Playlist* playlist = manager_ != nullptr ? manager_->GetStockPlaylist(STOCK_PLAYLIST_CDTRACK) : nullptr;
-  if (list == nullptr || playlist == nullptr || manager_->GetLibrary() == nullptr) return Win::E_FAIL;
+  auto ready = [this] {
+    return lists_[LIST_CD] != nullptr && manager_ != nullptr &&
+           manager_->GetStockPlaylist(STOCK_PLAYLIST_CDTRACK) != nullptr && manager_->GetLibrary() != nullptr;
+  };
+  if (!ready()) return Win::E_FAIL;
   // The group node of the CD band names no drive.
   if (drive < 0) return Win::E_INVALIDARG;
   int tracks = 0;
   if (!WaitForCdTracks(drive, tracks)) return Win::E_FAIL;
+  // The wait handled the panel's messages: the host may have taken the store away or given another.
+  if (!ready()) return Win::E_FAIL;
+  ListCtrl* list = lists_[LIST_CD].get();
+  TYX_Playlist* playlist = manager_->GetStockPlaylist(STOCK_PLAYLIST_CDTRACK);
   std::shared_ptr<Audio::TYX_AudioCD> cd = Audio::AudioCD();
   if (!cd) return Win::E_FAIL;
 
@@ -234,7 +240,7 @@ long TYX_LibraryPanel::AddListItemCD(int drive) {
   for (int track = 0; track < tracks; ++track) {
     const std::int64_t length = cd->TrackLength(drive, track);
     if (length < 10) break;
-    const int seconds = static_cast<int>(length / kCdBytesPerSecond);
+    const int seconds = static_cast<int>(length / Audio::kCdBytesPerSecond);
     char timeText[32];
     std::snprintf(timeText, sizeof timeText, "%d:%02d", seconds / 60, seconds % 60);
     char title[32];

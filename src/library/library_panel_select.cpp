@@ -132,7 +132,8 @@ void TYX_LibraryPanel::EnsureVisible(int row) {
   const int p = list->GetCountPerPage();
   // Showing the row a page further down first leaves the row at the top; the second call covers a
   // list that was scrolled past the row.
-  const int last = row + p - 1 < n ? row + p - 1 : n - 1;
+  const long long wanted = static_cast<long long>(row) + p - 1;  // row may be as large as INT_MAX
+  const int last = wanted < n ? static_cast<int>(wanted) : n - 1;
   list->EnsureVisible(last, Win::FALSE);
   list->EnsureVisible(row < n ? row : n - 1, Win::FALSE);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "library/band_test_host.h"
 #include "library/band_tree_ctrl.h"
 #include "library/band_tree_wnd.h"
@@ -354,4 +356,39 @@ TEST_F(BandTreeWndTest, PassesDropRecordsAndMenuRequestsUp) {
   ASSERT_TRUE(wnd.GetBandTreeCtrl().RightClickNode(a));
   ASSERT_EQ(host.popups.size(), 1u);
   EXPECT_EQ(host.popups[0].pageId, "100001");
+}
+
+TEST(BandTreeAddress, EveryIndexButMinusOneFollowsTheFormatWithoutOverflow) {
+  EXPECT_EQ(TYX_BandTreeCtrl::GetAddress(INT_MAX), "12147483648");
+  EXPECT_EQ(TYX_BandTreeCtrl::GetAddress(INT_MAX - 1), "12147483647");
+  EXPECT_EQ(TYX_BandTreeCtrl::GetAddress(-2), "1-0001");
+  EXPECT_EQ(TYX_BandTreeCtrl::GetAddress(INT_MIN), "1-2147483647");
+}
+
+TEST_F(BandTreeCtrlTest, SelectPageByAFarIndexSelectsNothing) {
+  AddSavedLists();
+  tree.SelectItem(lists[0], false);
+  EXPECT_EQ(tree.SelectPage(INT_MAX), TYX::Win::E_FAIL);  // eleven characters
+  EXPECT_EQ(TYX_BandTreeCtrl::LastSelectIndexBuffer(), "12147483648");
+  EXPECT_EQ(tree.GetSelectedItem(), lists[0]);
+  // "1-0001" is six characters long but names no node: no failure, nothing selected or posted.
+  EXPECT_EQ(tree.SelectPage(-2), 0);
+  EXPECT_EQ(tree.GetSelectedItem(), lists[0]);
+  PumpMessages();
+  EXPECT_TRUE(host.Of(WM_BAND_SELECTPAGE).empty());
+}
+
+TEST_F(BandTreeWndTest, InitialisingWithATableCountsItsNodes) {
+  const TYX_BandTreeCtrl::tagLibraryTreeMenu menu[] = {
+      {0, "음악", 0, 1, "000000", 0}, {0, "저장목록", 2, 3, "100000", 0}, {0, "CD", 4, 5, "300000", 0}};
+  TYX_BandTreeWnd table;
+  ASSERT_TRUE(table.Create(host.GetSafeHwnd(), Rect{0, 0, 200, 90}, WS_CHILD | WS_VISIBLE, 6));
+  ASSERT_EQ(table.Initialize(menu, 3, kSavedListsNodes, Rect{0, 0, 200, 90}), 0);
+  EXPECT_EQ(table.GetItemSize(), 3);
+  EXPECT_EQ(table.GetBandTreeCtrl().GetItemCount(nullptr), 3);
+  EXPECT_EQ(table.GetPageIDFromIndex(2), "300000");
+  EXPECT_EQ(table.GetWindowText(), "BandTreeCtrl_6");
+  // Nodes added later count on from the table's.
+  table.AddNode(0, 0, 1, "추가", 3, "100001", false);
+  EXPECT_EQ(table.GetItemSize(), 4);
 }

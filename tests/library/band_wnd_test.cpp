@@ -416,3 +416,70 @@ TEST_F(BandWndTest, PositionsPastTheLastNodeGiveEmptyTexts) {
   EXPECT_EQ(band->GetBandTitleFromIndex(1, 4), "");
   EXPECT_EQ(band->GetBandTitleFromIndex(1, -1), "");
 }
+
+TEST_F(BandWndTest, RemovingTheSelectedBandLaysTheOthersOutAgain) {
+  band->SetSelectBandItem(1, -1, false);
+  const Rect slotOfBand1 = band->GetItemButton(1)->GetRectInParent();
+  band->RemoveItem(1);
+  ASSERT_EQ(band->GetCount(), 2);
+  // Nothing is selected now, and the band that was below takes the removed band's place.
+  EXPECT_EQ(band->GetSelectedBandIndex(), -1);
+  EXPECT_EQ(band->GetSelectedPageID(), "");
+  EXPECT_EQ(band->GetItemButton(1)->GetTitle(), "현재재생목록");
+  EXPECT_EQ(band->GetItemButton(1)->GetRectInParent(), slotOfBand1);
+  // Removing a band when the selected one was removed before still closes the gap.
+  band->AddBandItem(kTreeImage, 0, 0, 0, 1, "노드", 0, "000001", false);
+  band->UpdateScreen();
+  const Rect below = band->GetItemButton(1)->GetRectInParent();
+  band->RemoveItem(0);
+  EXPECT_LT(band->GetItemButton(0)->GetRectInParent().top, below.top);
+  EXPECT_EQ(band->GetItemButton(0)->GetRectInParent(), (Rect{2, 8, 240, 26}));
+}
+
+TEST_F(BandWndTest, AfterADragTheTreeShowsTheNodeThePersonClickedLast) {
+  band->SetSelectBandItem(1, 0, false);
+  TYX_BandTreeCtrl& ctrl = Tree().GetBandTreeCtrl();
+  ASSERT_EQ(ctrl.GetSelectedItem(), Node(0));
+  ASSERT_TRUE(ctrl.ClickNode(Node(2)));
+  ASSERT_TRUE(PumpUntil([&] { return !host.Of(WM_BAND_SELCHANGED).empty(); }, 2000));
+  EXPECT_EQ(band->GetSelectedPageID(), "100003");
+  // A drag passes over another band and ends.
+  band->HitTestAndSelectDropTarget(true, ScreenCentre(*band->GetItemButton(2)));
+  EXPECT_EQ(ctrl.GetSelectedItem(), nullptr);
+  band->HitTestAndSelectDropTarget(false, Point{});
+  EXPECT_EQ(ctrl.GetSelectedItem(), Node(2));
+  EXPECT_EQ(Tree().GetSelectedData(), 2);
+  // A click in another band's tree clears this one, and the next drag's end leaves it clear.
+  band->AddBandItem(kTreeImage, 2, 0, 0, 1, "노드", 5, "200005", false);
+  band->UpdateScreen();  // the new tree gets its place
+  TYX_BandTreeWnd* other = band->GetBandTreeWnd(2);
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(other->GetBandTreeCtrl().ClickNode(other->GetItemFromData(5)));
+  ASSERT_TRUE(PumpUntil([&] { return host.Of(WM_BAND_SELCHANGED).size() == 2; }, 2000));
+  band->HitTestAndSelectDropTarget(true, ScreenCentre(*band->GetItemButton(0)));
+  band->HitTestAndSelectDropTarget(false, Point{});
+  EXPECT_EQ(ctrl.GetSelectedItem(), nullptr);
+  EXPECT_EQ(other->GetBandTreeCtrl().GetSelectedItem(), other->GetItemFromData(5));
+}
+
+TEST_F(BandWndTest, ASelectedChildNodeGivesItsOwnPageAndTitle) {
+  TYX_BandTreeWnd& tree = Tree();
+  HTREEITEM child = tree.AddChildNode(Node(1), 0, 1, "하위 목록", 40, "100040", false);
+  ASSERT_NE(child, nullptr);
+  band->SetSelectBandItem(1, 40, false);
+  EXPECT_EQ(tree.GetBandTreeCtrl().GetSelectedItem(), child);
+  EXPECT_EQ(band->GetSelectedPageID(), "100040");
+  EXPECT_EQ(band->GetSelectedPageTitle(), "하위 목록");
+  // Clicked by the person, the same.
+  band->SetSelectBandItem(0, -1, false);
+  tree.GetBandTreeCtrl().Expand(Node(1), TYX::Controls::TVE_EXPAND);
+  ASSERT_TRUE(tree.GetBandTreeCtrl().ClickNode(child));
+  ASSERT_TRUE(PumpUntil([&] { return !host.Of(WM_BAND_SELCHANGED).empty(); }, 2000));
+  EXPECT_EQ(host.Of(WM_BAND_SELCHANGED)[0].l, 40);
+  EXPECT_EQ(band->GetSelectedPageID(), "100040");
+  EXPECT_EQ(band->GetSelectedPageTitle(), "하위 목록");
+  // Once the child is deleted, the selection reads empty rather than another node's page.
+  band->DeleteBandItem(1, 1);
+  EXPECT_EQ(band->GetSelectedPageID(), "");
+  EXPECT_EQ(band->GetSelectedPageTitle(), "");
+}

@@ -181,6 +181,32 @@ TEST_F(CdPanelTest, CategoryChangeWhileWaitingAbandonsTheFill) {
   EXPECT_EQ(Playlist(STOCK_PLAYLIST_CDTRACK)->CountItem(), 0u);
 }
 
+TEST_F(CdPanelTest, AStoreDetachedWhileWaitingIsNotUsed) {
+  TYX::Test::ManualClockGuard clock;
+  cd_->lengths = {176400 * 10, 176400 * 20};
+  cd_->failures = 2;
+  constexpr Win::UINT kDetachStore = Win::WM_APP + 78;
+  // The host takes the store away (and closes it) while the panel waits for the drive.
+  panel_.OnMessage(kDetachStore, [this](Win::WPARAM, Win::LPARAM) {
+    panel_.SetLibraryManager(nullptr);
+    store_.reset();
+    return Win::LRESULT{0};
+  });
+  bool posted = false;
+  cd_->onFailedRead = [&] {
+    clock.Advance(100);
+    if (!posted) posted = panel_.PostMessage(kDetachStore) != 0;
+  };
+  EXPECT_EQ(panel_.Refresh("300001"), 0);
+  EXPECT_TRUE(posted);
+  EXPECT_EQ(panel_.GetLibraryManager(), nullptr);
+  // The drive answered, but there is no store to put its tracks in.
+  EXPECT_EQ(cd_->countReads, 3);
+  EXPECT_EQ(Rows(List(LP::LIST_CD)), 0);
+  EXPECT_EQ(panel_.GetTotalFileSize(), 0u);
+  EXPECT_EQ(panel_.AddListItemCD(0), Win::E_FAIL);
+}
+
 TEST_F(CdPanelTest, GroupNodeNamesNoDrive) {
   cd_->lengths = {176400 * 10};
   ASSERT_EQ(panel_.Refresh("300000"), 0);

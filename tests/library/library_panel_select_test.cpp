@@ -1,5 +1,7 @@
 // Selection helpers of the panel: library indexes and size totals of rows, dimmed selections,
 // scrolling a row to the top, and the list-text helper.
+#include <climits>
+
 #include "library/library_panel_fixture.h"
 
 namespace TYX::Library::Test {
@@ -85,6 +87,13 @@ TEST_F(SelectTest, EnsureVisibleBringsTheRowToTheTop) {
   panel_.EnsureVisible(3);  // above the shown rows
   EXPECT_EQ(list_->GetTopIndex(), 3);
   panel_.EnsureVisible(Rows(list_) - 2);  // near the end: the last page
+  EXPECT_EQ(list_->GetTopIndex(), Rows(list_) - perPage);
+  // Rows far past the end, up to the largest int, show the last page as well.
+  panel_.EnsureVisible(0);
+  panel_.EnsureVisible(INT_MAX);
+  EXPECT_EQ(list_->GetTopIndex(), Rows(list_) - perPage);
+  panel_.EnsureVisible(0);
+  panel_.EnsureVisible(INT_MAX - perPage + 2);
   EXPECT_EQ(list_->GetTopIndex(), Rows(list_) - perPage);
 }
 
