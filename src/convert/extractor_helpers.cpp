@@ -1,5 +1,7 @@
 #include "convert/extractor_helpers.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -64,6 +66,15 @@ int ConvertChannels(std::uint8_t* buffer, int bytes, int from, int to) {
     return frames * 2;
   }
   return bytes;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  // The file's identity, not its spelling: stat follows links and resolves every "." and "..".
+  struct stat sa {};
+  struct stat sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace TYX::Convert

@@ -2,6 +2,7 @@
 // Pure helpers of the extraction worker: sample-rate, channel and MP3 bit-rate rules and the in-place
 // channel conversion of 16-bit PCM.
 #include <cstdint>
+#include <string>
 
 namespace TYX::Convert {
 
@@ -22,5 +23,7 @@ unsigned Mp3OutputRate(unsigned sampleRate, int bitrate);
 // byte count. Mono to stereo doubles the bytes (the buffer must hold twice `bytes`); stereo to mono keeps
 // the left sample. Equal counts, other counts and non-positive byte counts leave the data as it is.
 int ConvertChannels(std::uint8_t* buffer, int bytes, int from, int to);
+// True when both paths name one existing file, however spelt: "./", "..", symbolic and hard links.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 }  // namespace TYX::Convert

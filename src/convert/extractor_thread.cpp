@@ -122,8 +122,26 @@ void CExtractorThread::SendTotal(std::int64_t total) {
   if (Win::IsWindow(owner_)) Win::SendMessage(owner_, WM_EXTRACTOR_PROGRESS, EXTRACTOR_TOTAL, Low32(total));
 }
 
-void CExtractorThread::PostDone(int code) {
-  Win::PostMessage(owner_, WM_EXTRACTOR_PROGRESS, EXTRACTOR_DONE, code);
+std::int64_t CExtractorThread::SourceTotal() {
+  // A CD job may carry source kind 4 (the ripping dialog names its target format there): only a VIA
+  // file has the reader's total.
+  if (!cdJob_ && sourceKind_ == EXTRACT_SOURCE_VIA && !sourceOpener_) return viaReader_.TotalBytes();
+  const QWORD length = BASS_StreamGetLength(channel_);
+  return length == static_cast<QWORD>(-1) ? 0 : static_cast<std::int64_t>(length);
+}
+
+void CExtractorThread::Complete(int code) {
+  const Win::HWND owner = owner_;
+  result_ = code;
+  running_ = 0;
+  cancel_ = 0;
+  idle_.Set();
+  if (code != EXTRACT_OK || Win::IsWindow(owner)) Win::PostMessage(owner, WM_EXTRACTOR_PROGRESS, EXTRACTOR_DONE, code);
+}
+
+void CExtractorThread::WriteFailed() {
+  if (!writeFailed_) std::fprintf(stderr, "CExtractorThread: cannot write %s\n", targetPath_.c_str());
+  writeFailed_ = true;
 }
 
 void CExtractorThread::ReportPosition(Win::DWORD& last) {
@@ -140,6 +158,8 @@ void CExtractorThread::OnStartJob(Win::WPARAM mode, Win::LPARAM) {
   running_ = 1;
   cancel_ = 0;
   result_ = EXTRACT_OK;
+  writeFailed_ = false;
+  cdJob_ = mode == 0;
   if (mode == 0) {
     RunCdJob();
   } else {
@@ -159,6 +179,12 @@ void CExtractorThread::RunCdJob() {
 }
 
 void CExtractorThread::RunFileJob() {
+  // Writing a file over itself would destroy it before it is read: refused before anything is opened.
+  if (IsSameFile(sourcePath_, targetPath_)) {
+    std::fprintf(stderr, "CExtractorThread: %s is the source itself\n", targetPath_.c_str());
+    EndEarly(EXTRACT_CREATE_FAILED);
+    return;
+  }
   if (sourceOpener_) {
     channel_ = sourceOpener_(sourcePath_, sourceKind_);
   } else if (sourceKind_ == EXTRACT_SOURCE_VIA) {
@@ -180,20 +206,15 @@ void CExtractorThread::RunFileJob() {
 
 void CExtractorThread::EndEarly(int code) {
   // Nothing stays behind a failed start: the door is unlocked, the channel and the reader freed.
-  if (drive_ >= 0 && channel_ == 0 && sourcePath_.empty()) BASS_CD_Door(static_cast<DWORD>(drive_), BASS_CD_DOOR_UNLOCK);
+  if (cdJob_) BASS_CD_Door(static_cast<DWORD>(drive_), BASS_CD_DOOR_UNLOCK);
   if (channel_ != 0) {
-    if (sourcePath_.empty()) BASS_CD_Door(static_cast<DWORD>(drive_), BASS_CD_DOOR_UNLOCK);
     BASS_ChannelStop(channel_);
     BASS_StreamFree(channel_);
     channel_ = 0;
   }
-  if (sourceKind_ == EXTRACT_SOURCE_VIA) viaReader_.Stop();
+  if (!cdJob_ && sourceKind_ == EXTRACT_SOURCE_VIA) viaReader_.Stop();
   resampler_.reset();
-  result_ = code;
-  running_ = 0;
-  cancel_ = 0;
-  idle_.Set();
-  PostDone(code);
+  Complete(code);
 }
 
 void CExtractorThread::RunWithChannel() {
@@ -306,31 +327,31 @@ int CExtractorThread::DrainBlock() {
 }
 
 void CExtractorThread::TranscodeLoop() {
-  const std::int64_t total = sourceKind_ == EXTRACT_SOURCE_VIA && !sourceOpener_
-                                 ? viaReader_.TotalBytes()
-                                 : static_cast<std::int64_t>(BASS_StreamGetLength(channel_));
-  SendTotal(total);
+  SendTotal(SourceTotal());
   auto encode = [&](int n) {
+    bool ok = true;
     switch (format_) {
       case EXTRACT_FORMAT_MP3:
-        mp3_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), n / 4);
+        ok = mp3_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), n / 4);
         break;
       case EXTRACT_FORMAT_WMA:
-        BASS_WMA_EncodeWrite(wmaEncoder_, buffer_.data(), static_cast<DWORD>(n));
+        ok = BASS_WMA_EncodeWrite(wmaEncoder_, buffer_.data(), static_cast<DWORD>(n)) != 0;
         break;
       case EXTRACT_FORMAT_WAV:
-        wav_->Write(buffer_.data(), static_cast<std::size_t>(n));
+        ok = wav_->Write(buffer_.data(), static_cast<std::size_t>(n));
         break;
       default:
         break;
     }
+    if (!ok) WriteFailed();
+    return ok;
   };
   Win::DWORD last = Win::GetTickCount();
   while (BASS_ChannelIsActive(channel_) != 0 && cancel_.load() != 1) {
     const int n = ReadBlock(kReadBlock);
     if (n == 0 || n == -1) break;
     ReportPosition(last);
-    encode(n);
+    if (!encode(n)) return;
   }
   if (cancel_.load() != 1) {
     const int n = DrainBlock();
@@ -346,28 +367,21 @@ void CExtractorThread::OggPath() {
     Win::MessageBox(Win::GetMainWindow(), "error", "", Win::MB_OK);
   }
   if (opened == OggEncoder::OpenResult::kFileFailed || opened == OggEncoder::OpenResult::kSetupFailed) {
-    // Like the other encoders, a target that cannot be made is reported as such.
+    // Like the other encoders, a target that cannot be made is reported as such, once the finish step
+    // has run.
     ogg_.reset();
     result_ = EXTRACT_CREATE_FAILED;
-    running_ = 0;
-    cancel_ = 0;
-    PostDone(result_);
     return;
   }
-  const std::int64_t total = sourceKind_ == EXTRACT_SOURCE_VIA && !sourceOpener_
-                                 ? viaReader_.TotalBytes()
-                                 : static_cast<std::int64_t>(BASS_StreamGetLength(channel_));
-  SendTotal(total);
+  SendTotal(SourceTotal());
   const int frameBytes = 2 * channels;
   int empty = 0;
   Win::DWORD last = Win::GetTickCount();
   while (BASS_ChannelIsActive(channel_) != 0 && cancel_.load() != 1) {
     const int n = ReadBlock(kBufferBytes);
     if (empty >= 3) {
-      running_ = 0;
-      cancel_ = 0;
+      // Reported by the finish step, after the clean-up.
       result_ = EXTRACT_STALLED;
-      if (Win::IsWindow(owner_)) PostDone(EXTRACT_STALLED);
       break;
     }
     ReportPosition(last);
@@ -378,71 +392,80 @@ void CExtractorThread::OggPath() {
     }
     empty = 0;
     const int frames = n > 0 ? n / frameBytes : 0;
-    ogg_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), frames);
+    if (!ogg_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), frames)) {
+      WriteFailed();
+      break;
+    }
     if (n < 0) break;
   }
-  if (cancel_.load() != 1 && result_ == EXTRACT_OK && !ogg_->EndSignalled()) {
+  if (cancel_.load() != 1 && result_ == EXTRACT_OK && !writeFailed_ && !ogg_->EndSignalled()) {
     const int n = DrainBlock();
-    if (n > 0) ogg_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), n / frameBytes);
+    if (n > 0 && !ogg_->Encode(reinterpret_cast<const std::int16_t*>(buffer_.data()), n / frameBytes)) WriteFailed();
   }
-  ogg_->Finish();
+  if (!ogg_->Finish()) WriteFailed();
   ogg_.reset();
 }
 
 void CExtractorThread::ViaPath() {
   const ViaCodec::Functions* f = ViaCodec::Get();
-  const std::int64_t total = sourceKind_ == EXTRACT_SOURCE_VIA && !sourceOpener_
-                                 ? viaReader_.TotalBytes()
-                                 : static_cast<std::int64_t>(BASS_StreamGetLength(channel_));
-  SendTotal(total);
+  SendTotal(SourceTotal());
   int state = 0;
   Win::DWORD last = Win::GetTickCount();
   while (BASS_ChannelIsActive(channel_) != 0 && cancel_.load() != 1) {
     const int n = ReadBlock(kViaReadBlock);
     if (n == 0 || n == -1) break;
     ReportPosition(last);
-    f->encode(viaEncoder_, buffer_.data(), n, &state);
+    if (f->encode(viaEncoder_, buffer_.data(), n, &state) != 0) {
+      WriteFailed();
+      return;
+    }
   }
   if (cancel_.load() != 1) {
     const int n = DrainBlock();
-    if (n > 0) f->encode(viaEncoder_, buffer_.data(), n, &state);
+    if (n > 0 && f->encode(viaEncoder_, buffer_.data(), n, &state) != 0) WriteFailed();
   }
-  f->encode(viaEncoder_, buffer_.data(), 0, &state);
+  if (f->encode(viaEncoder_, buffer_.data(), 0, &state) != 0) WriteFailed();
 }
 
 void CExtractorThread::Finish() {
+  bool closed = true;
   switch (format_) {
     case EXTRACT_FORMAT_MP3:
-      if (mp3_) mp3_->Finish();
+      if (mp3_) closed = mp3_->Finish();
       mp3_.reset();
       break;
     case EXTRACT_FORMAT_WMA:
-      BASS_WMA_EncodeClose(wmaEncoder_);
+      closed = BASS_WMA_EncodeClose(wmaEncoder_) != 0;
       break;
     case EXTRACT_FORMAT_WAV:
-      if (wav_) wav_->Finish();
+      if (wav_) closed = wav_->Finish();
       wav_.reset();
       break;
     case EXTRACT_FORMAT_VIA:
       viaReader_.Stop();
-      if (const ViaCodec::Functions* f = ViaCodec::Get(); f != nullptr && viaEncoder_ != nullptr) f->encode_stop(viaEncoder_);
+      if (const ViaCodec::Functions* f = ViaCodec::Get(); f != nullptr && viaEncoder_ != nullptr) {
+        closed = f->encode_stop(viaEncoder_) == 0;
+      }
       viaEncoder_ = nullptr;
       break;
     default:
       break;
   }
+  if (!closed) WriteFailed();
   // A VIA source's reader ends with its job whatever the target format.
-  if (sourceKind_ == EXTRACT_SOURCE_VIA) viaReader_.Stop();
+  if (!cdJob_ && sourceKind_ == EXTRACT_SOURCE_VIA) viaReader_.Stop();
   BASS_CD_Door(static_cast<DWORD>(drive_), BASS_CD_DOOR_UNLOCK);
   BASS_ChannelStop(channel_);
   BASS_StreamFree(channel_);
   resampler_.reset();
   wmaEncoder_ = 0;
   channel_ = 0;
-  running_ = 0;
-  cancel_ = 0;
-  idle_.Set();
-  if (Win::IsWindow(owner_) && result_ == EXTRACT_OK) PostDone(EXTRACT_OK);
+  if (writeFailed_) {
+    // A file cut short by a full or failing disk is no result: it goes, and the job says so.
+    if (result_ == EXTRACT_OK) result_ = EXTRACT_CREATE_FAILED;
+    std::remove(targetPath_.c_str());
+  }
+  Complete(result_);
 }
 
 }  // namespace TYX::Convert

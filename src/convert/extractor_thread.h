@@ -117,8 +117,15 @@ class CExtractorThread : public Win::WinThread {
   // What the resampler still holds, converted like a block; 0 when there is nothing.
   int DrainBlock();
   void ReportPosition(Win::DWORD& last);
+  // The total sent before the first read: the VIA reader's for a VIA file, else the channel's length;
+  // 0 when the length is not known.
+  std::int64_t SourceTotal();
   void SendTotal(std::int64_t total);
-  void PostDone(int code);
+  // Clears the flags, then posts (9999, code): the job's fields are not read again, so StopJob and the
+  // next SetJob cannot meet this job's clean-up. A result of 0 is posted only to a live owner.
+  void Complete(int code);
+  // A write to the target failed: the job ends with EXTRACT_CREATE_FAILED and the half file goes.
+  void WriteFailed();
   // Channel count of the PCM the encoder receives.
   int OutputChannels() const;
 
@@ -153,6 +160,8 @@ class CExtractorThread : public Win::WinThread {
   unsigned outputRate_ = 44100;   // rate the encoder is told
   std::vector<std::uint8_t> buffer_;
   std::vector<std::int16_t> resampled_;
+  bool cdJob_ = false;       // the job reads a CD track
+  bool writeFailed_ = false;  // the target could not take the output
   int result_ = 0;
   SourceOpener sourceOpener_;
 };

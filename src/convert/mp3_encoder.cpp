@@ -19,9 +19,12 @@ int Mp3Encoder::Open(const std::string& path, int bitrate, int targetChannels, u
   lame_ = lame_init();
   if (lame_ == nullptr) return 2;
   id3tag_init(lame_);
+  // LAME's own setter takes any quality and clamps it; a quality outside 0 to 9 is refused here, so the
+  // encoder keeps its default.
+  const int quality = bitrate - 1000;
   if (bitrate > 1000) {
     if (lame_get_VBR(lame_) == vbr_off) lame_set_VBR(lame_, vbr_rh);
-    lame_set_VBR_q(lame_, bitrate - 1000);
+    if (quality >= 0 && quality <= 9) lame_set_VBR_q(lame_, quality);
     if (lame_get_VBR_q(lame_) < 0) lame_set_VBR_q(lame_, 0);
     if (lame_get_VBR_q(lame_) > 9) lame_set_VBR_q(lame_, 9);
   } else {
@@ -49,14 +52,16 @@ int Mp3Encoder::Open(const std::string& path, int bitrate, int targetChannels, u
   return 0;
 }
 
-void Mp3Encoder::Encode(const std::int16_t* pcm, int frames) {
-  if (lame_ == nullptr || file_ == nullptr || frames <= 0) return;
+bool Mp3Encoder::Encode(const std::int16_t* pcm, int frames) {
+  if (lame_ == nullptr || file_ == nullptr) return false;
+  if (frames <= 0) return true;
   const std::size_t needed = static_cast<std::size_t>(frames * 1.25) + 7200;
   if (needed > out_.size()) out_.assign(needed, 0);
   // LAME reads the buffer as stereo frames; with one output channel it takes the left samples.
   const int r = lame_encode_buffer_interleaved(lame_, const_cast<short*>(pcm), frames, out_.data(),
                                                static_cast<int>(needed));
-  if (r > 0) std::fwrite(out_.data(), 1, static_cast<std::size_t>(r), file_);
+  if (r <= 0) return true;
+  return std::fwrite(out_.data(), 1, static_cast<std::size_t>(r), file_) == static_cast<std::size_t>(r);
 }
 
 bool Mp3Encoder::Finish() {

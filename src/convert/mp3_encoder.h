@@ -21,8 +21,9 @@ class Mp3Encoder {
   // bitrate - 1000. `inRate` is the rate of the PCM that will come; `jobRate` the job's sample rate,
   // from which the output rate is chosen. Returns 0, or 2 when the file or the encoder cannot be opened.
   int Open(const std::string& path, int bitrate, int targetChannels, unsigned inRate, unsigned jobRate);
-  // `frames` stereo frames of interleaved 16-bit PCM.
-  void Encode(const std::int16_t* pcm, int frames);
+  // `frames` stereo frames of interleaved 16-bit PCM. False when the file did not take the output; a
+  // block LAME refuses is skipped and is no failure.
+  bool Encode(const std::int16_t* pcm, int frames);
   // Flushes LAME, writes its tags, closes the encoder and the file.
   bool Finish();
 

@@ -80,8 +80,8 @@ void OggEncoder::WritePages(bool flush) {
   }
 }
 
-void OggEncoder::Encode(const std::int16_t* pcm, int frames) {
-  if (!started_ || ended_) return;
+bool OggEncoder::Encode(const std::int16_t* pcm, int frames) {
+  if (!started_ || ended_) return !writeFailed_;
   if (frames < 0) frames = 0;
   if (frames > 0) {
     float** buffer = vorbis_analysis_buffer(&s_->vd, frames);
@@ -100,6 +100,7 @@ void OggEncoder::Encode(const std::int16_t* pcm, int frames) {
       WritePages(false);
     }
   }
+  return !writeFailed_;
 }
 
 bool OggEncoder::Finish() {

@@ -25,8 +25,8 @@ class OggEncoder {
   // `bitrate` in kbps, above 1000 variable with quality (bitrate - 1000) / 10. Writes the header pages.
   OpenResult Open(const std::string& path, int bitrate, int channels, unsigned rate);
   // Analyses `frames` frames of interleaved 16-bit PCM (channel count as opened). 0 frames marks the end
-  // of the stream; nothing is taken after it.
-  void Encode(const std::int16_t* pcm, int frames);
+  // of the stream; nothing is taken after it. False once a page could not be written.
+  bool Encode(const std::int16_t* pcm, int frames);
   bool EndSignalled() const { return ended_; }
   // Marks the end if not yet done, writes the remaining pages, clears libvorbis and closes the file.
   bool Finish();

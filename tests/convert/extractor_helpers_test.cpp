@@ -102,12 +102,19 @@ TEST(Mp3SetUp, VariableQualityFixedRateAndOutputRate) {
     EXPECT_EQ(e.VbrQuality(), 5);
     EXPECT_EQ(e.Mode(), JOINT_STEREO);
   }
-  {
+  // A quality outside 0 to 9 is refused: LAME keeps its own default, whatever LAME's setter would do.
+  lame_global_flags* fresh = lame_init();
+  ASSERT_NE(fresh, nullptr);
+  const int defaultQuality = lame_get_VBR_q(fresh);
+  lame_close(fresh);
+  ASSERT_NE(defaultQuality, 9);
+  ASSERT_NE(defaultQuality, 0);
+  for (const auto& [bitrate, quality] : {std::pair{1015, defaultQuality}, std::pair{1010, defaultQuality},
+                                         std::pair{1009, 9}, std::pair{1001, 1}}) {
     Mp3Encoder e;
-    ASSERT_EQ(e.Open(dir.File("b.mp3"), 1015, 2, 44100, 44100), 0);
+    ASSERT_EQ(e.Open(dir.File("b.mp3"), bitrate, 2, 44100, 44100), 0);
     EXPECT_TRUE(e.IsVbr());
-    EXPECT_GE(e.VbrQuality(), 0);
-    EXPECT_LE(e.VbrQuality(), 9);
+    EXPECT_EQ(e.VbrQuality(), quality) << bitrate;
   }
   {
     Mp3Encoder e;

@@ -12,18 +12,9 @@ extern "C" {
 }
 
 #include "components/audio/audio_error.h"
+#include "components/audio/av_error_text.h"
 
 namespace TYX::Audio {
-
-namespace {
-
-std::string AvErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
-
-}  // namespace
 
 std::unique_ptr<FfmpegFileSource> FfmpegFileSource::Open(const std::string& path, bool asfOnly,
                                                          int* errorCode, std::string* errorText) {
@@ -70,6 +61,9 @@ std::unique_ptr<FfmpegFileSource> FfmpegFileSource::Open(const std::string& path
   src->pkt_ = av_packet_alloc();
   src->frame_ = av_frame_alloc();
   if (src->pkt_ == nullptr || src->frame_ == nullptr) return fail(BASS_ERROR_MEM, "out of memory");
+  // No duration in the headers (a WAV with no data has none): a source that ends before its first sample
+  // is known to be empty. What this decodes stays pending for the first read.
+  if (src->lengthBytes_ < 0 && !src->DecodeMore() && src->eof_ && !src->failed_) src->lengthBytes_ = 0;
   return src;
 }
 

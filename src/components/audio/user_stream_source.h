@@ -29,6 +29,8 @@ class UserStreamSource final : public TYX_PcmSource {
   HSTREAM handle_ = 0;
   std::int64_t position_ = 0;
   bool ended_ = false;
+  std::uint8_t carry_[4] = {};  // start of a frame the callback split; completed by the next read
+  int carryBytes_ = 0;
 };
 
 }  // namespace TYX::Audio

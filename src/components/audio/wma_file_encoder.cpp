@@ -9,18 +9,9 @@ extern "C" {
 }
 
 #include "components/audio/audio_error.h"
+#include "components/audio/av_error_text.h"
 
 namespace TYX::Audio {
-
-namespace {
-
-std::string AvErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
-
-}  // namespace
 
 std::unique_ptr<WmaFileEncoder> WmaFileEncoder::Open(int rate, int channels, int bitrate, bool deferHeader,
                                                      const std::string& path, int* errorCode,

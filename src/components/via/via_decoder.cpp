@@ -60,6 +60,10 @@ bool ViaDecoder::Expand(const std::uint8_t* d, int bytes) {
   }
   const std::uint8_t* codes = d + kAudioStates + 4 * channels_;
   const std::int64_t g = group_;
+  // The last chunk's count holds from its first sample on: the centre of a short last group lies past
+  // the stream's end, and no frame beyond that end may be produced. A count above what the coded
+  // samples can stand for is bad data and is held to that.
+  if (last) limit_ = std::min<std::int64_t>(Get32(d + kAudioTotal), (samples_ + n) * g);
   for (std::uint32_t i = 0; i < n; ++i) {
     std::copy(prev_, prev_ + 2, cur_);
     for (int c = 0; c < channels_; ++c) {
@@ -71,10 +75,7 @@ bool ViaDecoder::Expand(const std::uint8_t* d, int bytes) {
     const std::int64_t centreTwice = 2 * (samples_ - 1) * g + (g - 1);
     EmitUpTo((centreTwice + 1) / 2, false);
   }
-  if (last) {
-    limit_ = Get32(d + kAudioTotal);
-    EmitUpTo(limit_, true);
-  }
+  if (last) EmitUpTo(limit_, true);
   return true;
 }
 

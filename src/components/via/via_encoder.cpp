@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "components/via/via_chunks.h"
 
@@ -99,7 +100,7 @@ bool ViaEncoder::WriteAudioChunk(bool last) {
   return WriteBytes(chunk);
 }
 
-bool ViaEncoder::Encode(const std::int16_t* pcm, int bytes) {
+bool ViaEncoder::Encode(const void* pcm, int bytes) {
   if (failed_ || flushed_) return false;
   if (bytes == 0) {
     if (groupFrames_ > 0) {
@@ -119,19 +120,39 @@ bool ViaEncoder::Encode(const std::int16_t* pcm, int bytes) {
     return WriteAudioChunk(true);
   }
   if (pcm == nullptr || bytes < 0) return false;
-  const int frames = bytes / (2 * channels_);
-  for (int f = 0; f < frames; ++f) {
-    for (int c = 0; c < channels_; ++c) groupSum_[c] += pcm[f * channels_ + c];
-    ++totalFrames_;
-    if (++groupFrames_ == group_) {
-      int values[2];
-      for (int c = 0; c < channels_; ++c) values[c] = static_cast<int>(groupSum_[c] / group_);
-      groupFrames_ = 0;
-      groupSum_[0] = groupSum_[1] = 0;
-      if (!AddSample(values)) return false;
-    }
+  const auto* in = static_cast<const std::uint8_t*>(pcm);
+  const int frameBytes = 2 * channels_;
+  std::int16_t frame[2];
+  int off = 0;
+  if (partialBytes_ > 0) {
+    const int take = std::min(frameBytes - partialBytes_, bytes);
+    std::memcpy(partial_ + partialBytes_, in, static_cast<std::size_t>(take));
+    partialBytes_ += take;
+    off = take;
+    if (partialBytes_ < frameBytes) return true;
+    std::memcpy(frame, partial_, static_cast<std::size_t>(frameBytes));
+    partialBytes_ = 0;
+    if (!AddFrame(frame)) return false;
   }
+  for (; off + frameBytes <= bytes; off += frameBytes) {
+    // The caller's buffer need not be aligned for 16-bit reads.
+    std::memcpy(frame, in + off, static_cast<std::size_t>(frameBytes));
+    if (!AddFrame(frame)) return false;
+  }
+  partialBytes_ = bytes - off;
+  std::memcpy(partial_, in + off, static_cast<std::size_t>(partialBytes_));
   return true;
+}
+
+bool ViaEncoder::AddFrame(const std::int16_t* frame) {
+  for (int c = 0; c < channels_; ++c) groupSum_[c] += frame[c];
+  ++totalFrames_;
+  if (++groupFrames_ < group_) return true;
+  int values[2];
+  for (int c = 0; c < channels_; ++c) values[c] = static_cast<int>(groupSum_[c] / group_);
+  groupFrames_ = 0;
+  groupSum_[0] = groupSum_[1] = 0;
+  return AddSample(values);
 }
 
 bool ViaEncoder::Stop() {

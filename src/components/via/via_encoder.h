@@ -22,8 +22,9 @@ class ViaEncoder {
 
   bool SetChunkMilliseconds(int ms);
   bool SetMetaData(const VIA_MetaData& meta);
-  // 0 bytes flushes the end of the stream.
-  bool Encode(const std::int16_t* pcm, int bytes);
+  // Any number of bytes of interleaved 16-bit PCM; a frame split between calls is joined. 0 bytes
+  // flushes the end of the stream (an incomplete last frame is dropped).
+  bool Encode(const void* pcm, int bytes);
   long BytesWritten() const { return written_; }
   // Flushes if needed, completes the stream information and closes the file.
   bool Stop();
@@ -34,6 +35,7 @@ class ViaEncoder {
  private:
   ViaEncoder() = default;
   bool AddSample(const int* values);
+  bool AddFrame(const std::int16_t* frame);
   bool WriteAudioChunk(bool last);
   bool WriteBytes(const std::vector<std::uint8_t>& bytes);
 
@@ -44,6 +46,9 @@ class ViaEncoder {
   int chunkSamples_ = 0;  // coded samples per channel per chunk
   std::uint32_t totalFrames_ = 0;
   long written_ = 0;
+  // Bytes of a frame split between two calls, kept until the rest comes.
+  std::uint8_t partial_[4] = {};
+  int partialBytes_ = 0;
   // The group being averaged.
   std::int64_t groupSum_[2] = {0, 0};
   int groupFrames_ = 0;

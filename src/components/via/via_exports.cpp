@@ -63,7 +63,7 @@ __attribute__((visibility("default"))) int VIA_encode(VIA_HANDLE encoder, const 
                                                       int* outputState) {
   if (encoder == nullptr) return -1;
   auto* e = static_cast<ViaEncoder*>(encoder);
-  const bool ok = e->Encode(static_cast<const std::int16_t*>(pcm), bytes);
+  const bool ok = e->Encode(pcm, bytes);
   if (outputState != nullptr) *outputState = static_cast<int>(e->BytesWritten());
   return ok ? 0 : -1;
 }

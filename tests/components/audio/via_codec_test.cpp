@@ -2,6 +2,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "components/audio/audio_synth.h"
@@ -50,6 +52,26 @@ class ViaModule : public ::testing::Test {
     }
     EXPECT_EQ(encode(h, pcm.samples.data(), 0, &state), 0);
     EXPECT_GT(state, 0);
+    EXPECT_EQ(encStop(h), 0);
+    return path;
+  }
+
+  // Encodes handing the PCM over in pieces of `pieceBytes` bytes, which may split samples and frames.
+  std::string EncodeBytes(const Synth::Pcm& pcm, int bitrate, std::size_t pieceBytes, const std::string& name) {
+    const std::string path = dir_.File(name);
+    VIA_HANDLE h = encInit(path.c_str(), pcm.rate, pcm.channels, pcm.Seconds(), bitrate);
+    EXPECT_NE(h, nullptr);
+    if (!h) return path;
+    EXPECT_EQ(setopt(h, 1, 1000), 0);
+    EXPECT_EQ(setMeta(h, "", "", "", "", "", "", ""), 0);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(pcm.samples.data());
+    const std::size_t total = pcm.samples.size() * 2;
+    int state = 0;
+    for (std::size_t off = 0; off < total; off += pieceBytes) {
+      const std::size_t n = std::min(pieceBytes, total - off);
+      EXPECT_EQ(encode(h, bytes + off, static_cast<int>(n), &state), 0);
+    }
+    EXPECT_EQ(encode(h, bytes, 0, &state), 0);
     EXPECT_EQ(encStop(h), 0);
     return path;
   }
@@ -169,4 +191,84 @@ TEST_F(ViaModule, RejectsWhatIsNotVia) {
   EXPECT_EQ(metaLoad(other.c_str(), &meta), -1);
   EXPECT_EQ(metaUpdate(other.c_str(), &meta), -1);
   EXPECT_EQ(TYX::Test::ReadFileBytes(other), std::string(300, 'z'));
+}
+
+namespace {
+
+// Bit rates that give each group size at 44100 Hz: 4 bits per coded sample and channel.
+int BitrateForGroup(int channels, int group) { return 4 * 44100 * channels / group; }
+
+}  // namespace
+
+TEST_F(ViaModule, DecodedLengthIsTheEncodedLengthForEveryGroupSize) {
+  for (int channels : {1, 2}) {
+    for (int group : {1, 2, 3, 4, 6, 8}) {
+      for (int extra : {0, 1, 3, 5, 7}) {
+        SCOPED_TRACE(std::to_string(channels) + " channels, group " + std::to_string(group) + ", " +
+                     std::to_string(extra) + " frames past a whole group");
+        auto pcm = Synth::Tone(44100, channels, 0.25);
+        pcm.samples.resize((pcm.Frames() / 24 * 24 + static_cast<std::size_t>(extra)) * channels, 1000);
+        const std::string path = EncodeBytes(pcm, BitrateForGroup(channels, group), 8148, "len.via");
+        const std::string image = TYX::Test::ReadFileBytes(path);
+        ASSERT_EQ(Synth::Get16(image, 18), static_cast<unsigned>(group));
+        EXPECT_EQ(Synth::Get32(image, 24), pcm.Frames());
+        EXPECT_EQ(Decode(path).Frames(), pcm.Frames());
+      }
+    }
+  }
+}
+
+TEST_F(ViaModule, AnyPieceSizeGivesTheSameFile) {
+  for (int channels : {1, 2}) {
+    SCOPED_TRACE(channels);
+    const auto pcm = Synth::Tone(44100, channels, 0.3);
+    const std::string whole = TYX::Test::ReadFileBytes(EncodeBytes(pcm, 96000, pcm.samples.size() * 2, "whole.via"));
+    for (std::size_t piece : {8148u, 4096u, 1001u, 7u, 3u, 1u}) {
+      SCOPED_TRACE(piece);
+      EXPECT_EQ(TYX::Test::ReadFileBytes(EncodeBytes(pcm, 96000, piece, "piece.via")), whole);
+    }
+  }
+}
+
+TEST_F(ViaModule, TheStartOfAStreamDecodesSampleBySample) {
+  // Sines that fade in over 512 frames, as music starts: the coder settles within a few samples, so
+  // every frame from the first on is close to its source, and closer than a shifted copy would be.
+  constexpr int kFrames = 2048;
+  constexpr double kAmplitude = 9000;
+  for (int channels : {1, 2}) {
+    Synth::Pcm pcm;
+    pcm.channels = channels;
+    for (int n = 0; n < 4410; ++n) {
+      const double fade = std::min(1.0, n / 512.0);
+      for (int c = 0; c < channels; ++c) {
+        pcm.samples.push_back(static_cast<std::int16_t>(
+            std::lround(fade * kAmplitude * std::sin(2 * M_PI * (200.0 + 100 * c) * n / 44100))));
+      }
+    }
+    for (int group : {1, 2, 3, 4, 8}) {
+      SCOPED_TRACE(std::to_string(channels) + " channels, group " + std::to_string(group));
+      const auto got = Decode(EncodeBytes(pcm, BitrateForGroup(channels, group), 8148, "start.via"));
+      ASSERT_EQ(got.Frames(), pcm.Frames());
+      for (int c = 0; c < channels; ++c) {
+        const auto want = pcm.Channel(c);
+        const auto have = got.Channel(c);
+        int bad = 0;
+        int first = -1;
+        for (int n = 0; n < kFrames; ++n) {
+          if (std::abs(want[n] - have[n]) <= 0.06 * kAmplitude) continue;
+          if (bad++ == 0) first = n;
+        }
+        EXPECT_EQ(bad, 0) << "channel " << c << ", first at frame " << first << ": "
+                          << (first >= 0 ? have[first] : 0) << " for " << (first >= 0 ? want[first] : 0);
+        // Lined up to the frame: a copy shifted by half a group (one frame at least) is far worse.
+        const int k = std::max(1, group / 2);
+        auto rms = [&](int lag) {
+          double sum = 0;
+          for (int n = k; n < kFrames; ++n) sum += std::pow(double(want[n]) - have[n + lag], 2);
+          return std::sqrt(sum / (kFrames - k));
+        };
+        EXPECT_LT(rms(0), 0.5 * std::min(rms(-k), rms(k))) << "channel " << c;
+      }
+    }
+  }
 }
