@@ -58,6 +58,9 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
   // Called on the inserting thread before each insert, with its 1-based number; set before the run.
   void OnInsert(std::function<void(int call)> hook) { onInsert_ = std::move(hook); }
   void Release() { release_.Set(); }
+  // The thread woken (by an empty thread message) when the held insert is reached, so a modal loop
+  // that went to sleep looks again.
+  void WakeOnReach(Win::DWORD threadId) { wakeThread_ = threadId; }
   Win::Event& Reached() { return reached_; }
   int Inserts() const { return inserts_.load(); }
 
@@ -76,6 +79,7 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
     if (call == throwAt_.load()) throw std::runtime_error("store exploded at " + path);
     if (call == holdAt_.load()) {
       reached_.Set();
+      if (wakeThread_ != 0) Win::PostThreadMessage(wakeThread_, Win::WM_NULL, 0, 0);
       release_.Wait(kWatchdogMs);
     }
     return Lib()->InsertItem(path, kind);
@@ -98,6 +102,7 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
   Win::Event reached_{true, false};
   Win::Event release_{true, false};
   std::function<void(int)> onInsert_;
+  std::atomic<Win::DWORD> wakeThread_{0};
 };
 
 // Store and song files in a temporary folder.
