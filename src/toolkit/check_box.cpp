@@ -45,11 +45,6 @@ void TYX_CheckBox::SetBackground(std::optional<COLORREF> color) {
   Invalidate();
 }
 
-void TYX_CheckBox::SetTextFont(const Font& font) {
-  font_ = font;
-  Invalidate();
-}
-
 void TYX_CheckBox::SetBoxImages(UINT unchecked, UINT checked) {
   uncheckedImage_ = unchecked;
   checkedImage_ = checked;
@@ -79,7 +74,7 @@ void TYX_CheckBox::PaintContent(DisplayList& dc) {
   }
   const std::string text = GetWindowText();
   if (!text.empty())
-    dc.Text(Rect{box.right + 4, rc.top, rc.right, rc.bottom}, text, font_,
+    dc.Text(Rect{box.right + 4, rc.top, rc.right, rc.bottom}, text, DefaultFont(),
             IsWindowEnabled() ? textColor_ : disabledColor_);
 }
 

@@ -24,7 +24,6 @@ class TYX_CheckBox : public Win::Window {
   COLORREF GetTextColor() const { return textColor_; }
   COLORREF GetDisabledTextColor() const { return disabledColor_; }
   void SetBackground(std::optional<COLORREF> color);
-  void SetTextFont(const Win::Font& font);
   // Skin images of the box: unchecked, checked.
   void SetBoxImages(UINT unchecked, UINT checked);
 
@@ -41,7 +40,6 @@ class TYX_CheckBox : public Win::Window {
   COLORREF textColor_ = 0x6B6056;
   COLORREF disabledColor_ = 0xADADAD;
   std::optional<COLORREF> background_;
-  Win::Font font_ = DefaultFont();
   UINT uncheckedImage_ = 0;
   UINT checkedImage_ = 0;
 };

@@ -20,10 +20,6 @@ TYX_Edit::TYX_Edit() {
     SetLimitText(static_cast<std::size_t>(w));
     return 0;
   });
-  OnMessage(EM_SETREADONLY, [this](WPARAM w, LPARAM) -> LRESULT {
-    SetReadOnly(w != 0);
-    return TRUE;
-  });
 }
 
 bool TYX_Edit::CreateEdit(HWND parent, const Rect& rect, UINT id, const std::string& text, DWORD style) {

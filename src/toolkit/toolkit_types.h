@@ -44,7 +44,6 @@ constexpr int CB_ERR = -1;
 
 // Edit messages.
 constexpr UINT EM_LIMITTEXT = 0x00C5;
-constexpr UINT EM_SETREADONLY = 0x00CF;
 
 // Mouse-message key state (wParam of WM_LBUTTONDOWN and friends).
 constexpr WPARAM MK_LBUTTON = 0x0001;

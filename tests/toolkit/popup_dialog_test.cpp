@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/messaging.h"
 #include "helpers/scripted_user_agent.h"
 #include "toolkit/dialog_template.h"
@@ -115,6 +117,90 @@ TEST(PopupDialogTest, ReturnWithoutAnOkButtonDoesNotCloseTheDialog) {
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_EQ(dlg.oks, 0);
   EXPECT_EQ(dlg.cancels, 1);
+}
+
+TEST(PopupDialogTest, ReturnPressesTheOkButtonOnlyWhileThePersonCouldPressIt) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetOkCancel));
+  int step = 0;
+  int oksWhileDisabled = -1, oksWhileHidden = -1;
+  agent->OnNextModal([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    popup.GetFrameButton(IDOK)->EnableWindow(false);
+    w.PostMessage(WM_KEYDOWN, VK_RETURN, 0);
+  });
+  agent->SetIdleAction([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    if (step == 0) {
+      // A disabled OK button: Return does nothing.
+      oksWhileDisabled = popup.oks;
+      popup.GetFrameButton(IDOK)->EnableWindow(true);
+      popup.GetFrameButton(IDOK)->ShowWindow(SW_HIDE);
+      w.PostMessage(WM_KEYDOWN, VK_RETURN, 0);
+      step = 1;
+    } else if (step == 1) {
+      // A hidden one: nothing either.
+      oksWhileHidden = popup.oks;
+      popup.GetFrameButton(IDOK)->ShowWindow(SW_SHOW);
+      w.PostMessage(WM_KEYDOWN, VK_RETURN, 0);
+      step = 2;
+    }
+  });
+  // Visible and enabled: Return is OK.
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(step, 2);
+  EXPECT_EQ(oksWhileDisabled, 0);
+  EXPECT_EQ(oksWhileHidden, 0);
+  EXPECT_EQ(dlg.oks, 1);
+  EXPECT_EQ(dlg.cancels, 0);
+}
+
+TEST(PopupDialogTest, TheDialogsOwnDrawingIsPaintedOverTheFrameInOrderUntilCleared) {
+  ScopedUserAgent agent;
+  CountingPopup dlg;
+  dlg.SetTitle("곡 정보");
+  dlg.SetWindowSize(300, 200);
+  ASSERT_TRUE(dlg.SetButtonSet(TYX_Skin_Popup::kButtonSetClose));
+  const Font bold = DefaultFont(12, true);
+  std::vector<DrawItem> painted;
+  std::vector<std::string> textsAfterClear;
+  bool imageAfterClear = true;
+  agent->OnNextModal([&](Window& w) {
+    auto& popup = static_cast<CountingPopup&>(w);
+    popup.AddDrawFill(Rect{10, 40, 290, 60}, 0xF9F3EE);
+    popup.AddDrawText(Rect{12, 42, 200, 58}, "폴더명", bold, 0x663A3A);
+    popup.AddDrawImage(20427, Rect{10, 70, 290, 80});
+    // Each addition asks for a paint; the person sees all three on top of the frame.
+    popup.UpdateWindow();
+    painted = popup.GetLastPaint().Items();
+    popup.ClearDrawInfo();
+    popup.UpdateWindow();
+    textsAfterClear = popup.GetLastPaint().Texts();
+    imageAfterClear = popup.GetLastPaint().HasImage(20427);
+    popup.EndDialog(IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  ASSERT_GE(painted.size(), 4u);
+  // The frame (its background first, the title among it) comes before the dialog's own items.
+  EXPECT_EQ(painted.front().kind, DrawItem::Kind::FillRect);
+  EXPECT_EQ(painted.front().color, 0xFFFFFFu);
+  const std::size_t n = painted.size();
+  EXPECT_EQ(painted[n - 3].kind, DrawItem::Kind::FillRect);
+  EXPECT_EQ(painted[n - 3].rect, (Rect{10, 40, 290, 60}));
+  EXPECT_EQ(painted[n - 3].color, 0xF9F3EEu);
+  EXPECT_EQ(painted[n - 2].kind, DrawItem::Kind::Text);
+  EXPECT_EQ(painted[n - 2].text, "폴더명");
+  EXPECT_EQ(painted[n - 2].font, bold);
+  EXPECT_EQ(painted[n - 2].color, 0x663A3Au);
+  EXPECT_EQ(painted[n - 2].rect, (Rect{12, 42, 200, 58}));
+  EXPECT_EQ(painted[n - 1].kind, DrawItem::Kind::Image);
+  EXPECT_EQ(painted[n - 1].imageId, 20427u);
+  EXPECT_EQ(painted[n - 1].rect, (Rect{10, 70, 290, 80}));
+  // After clearing, only the frame's own texts remain.
+  EXPECT_EQ(std::count(textsAfterClear.begin(), textsAfterClear.end(), "폴더명"), 0);
+  EXPECT_FALSE(std::find(textsAfterClear.begin(), textsAfterClear.end(), "곡 정보") == textsAfterClear.end());
+  EXPECT_FALSE(imageAfterClear);
 }
 
 TEST(PopupDialogTest, CancelRefusedKeepsTheDialogOpenUntilTheNextPress) {
