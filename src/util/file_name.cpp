@@ -99,8 +99,11 @@ std::size_t CountUtf8Chars(const std::string& text) {
 bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
   if (name.empty()) return false;
   const bool phone = mode == 1;
-  std::string stem = GetFileTitle(name);
-  std::string ext = GetFileExt(name);
+  std::string source = name;
+  // Dots and spaces ending the whole name go before it is split, so "a .mp3." splits as "a " and "mp3".
+  if (phone) DropTrailingDotsAndSpaces(source);
+  std::string stem = GetFileTitle(source);
+  std::string ext = GetFileExt(source);
 
   if (phone) {
     auto clean = [](std::string& s) {
@@ -110,8 +113,6 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
     };
     clean(stem);
     clean(ext);
-    // "a.mp3 " would end in a space: the extension loses trailing dots and spaces too.
-    DropTrailingDotsAndSpaces(ext);
     const std::size_t first = stem.find_first_not_of(' ');
     stem = first == std::string::npos ? std::string() : stem.substr(first);
     stem = PhoneSafe(stem, CountUtf8Chars(stem) + 1);
@@ -143,11 +144,12 @@ bool CheckFileName(std::string& name, int mode, int maxChars, int variant) {
       std::string whole = TakeUtf8Chars(stem + dotExt, room);
       if (phone) whole = PhoneSafe(whole, room);
       name = whole + suffix;
-      return true;
+      return !name.empty();
     }
   }
   name = stem + suffix + dotExt;
-  return true;
+  // Without phone rules an empty stem stays empty: a text naming only a folder gives nothing usable.
+  return !name.empty();
 }
 
 }  // namespace TYX::Util

@@ -102,6 +102,8 @@ TEST(CheckFileName, ShorteningNeverMakesANameAPhoneRefuses) {
   EXPECT_EQ(Checked("Concert.mp3", 1, 11, -1), "Concert.mp3");
   EXPECT_EQ(Checked("Conc.mp3", 1, -1, -1), "Conc.mp3");
   EXPECT_EQ(Checked("COM0.mp3", 1, -1, -1), "COM0.mp3");
+  // Dots and spaces ending the whole name go first; the stem before the extension then loses its own.
+  EXPECT_EQ(Checked("Printer .mp3 .", 1, -1, -1), "Printer.mp3");
 }
 
 TEST(CheckFileName, NumberedVariantsStayWithinTheLimit) {
@@ -122,6 +124,11 @@ TEST(CheckFileName, NothingUsableGivesFalse) {
   EXPECT_EQ(Checked("name.mp3", 1, 3, 100, &ok), "");
   EXPECT_FALSE(ok);
   Checked("name.mp3", 1, 36, -1, &ok);
+  EXPECT_TRUE(ok);
+  // A folder without a file name.
+  EXPECT_EQ(Checked("music/", 0, -1, -1, &ok), "");
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Checked("music/", 1, -1, -1, &ok), "_");
   EXPECT_TRUE(ok);
 }
 
