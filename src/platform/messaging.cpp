@@ -16,6 +16,7 @@ std::mutex g_registryMutex;
 std::map<DWORD, std::weak_ptr<ThreadQueue>> g_registry;  // guarded by g_registryMutex
 std::atomic<DWORD> g_nextThreadId{1};
 
+// Real time for time-outs and the hung test; the process clock may be a manual one.
 std::uint64_t RealMs() {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now().time_since_epoch())
@@ -117,18 +118,13 @@ void ForgetWindow(HWND hwnd, DWORD threadId) {
 
 }  // namespace Internal
 
+using Internal::RealMs;
 using Internal::SentRecord;
 using Internal::ThreadQueue;
 
 namespace {
 
 std::atomic<DWORD> g_hungThresholdMs{kHungThresholdMs};  // any thread
-
-std::uint64_t RealMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
-}
 
 void Reply(const std::shared_ptr<SentRecord>& rec, LRESULT result) {
   std::lock_guard<std::mutex> lk(rec->replyTo->mutex);

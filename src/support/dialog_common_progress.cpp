@@ -98,12 +98,14 @@ DWORD TYX_Dialog_CommonProgress::ShowThreadProgressDialog(HWND parent, WorkRouti
 }
 
 DWORD TYX_Dialog_CommonProgress::ThreadMain() {
-  // Wait for the dialog to be up. A dialog that ends before it was ever ready (it could not be created,
-  // or the loop ended at once) leaves the routine unrun instead of leaving this thread polling forever.
+  // Wait for the dialog to be up. Once it has been ready the routine runs, even when the person has
+  // cancelled (or the dialog has closed) since: the routine sees IsTerminated and decides for itself.
+  // Only a dialog that ended without ever being ready (it could not be created) leaves it unrun, instead
+  // of leaving this thread polling forever.
   for (;;) {
     {
       std::lock_guard lock(lock_);
-      if (ready_ || terminated_) break;
+      if (wasReady_ || terminated_) break;
     }
     wake_.Wait(kReadyPollMs);
   }
@@ -112,7 +114,7 @@ DWORD TYX_Dialog_CommonProgress::ThreadMain() {
   bool run = false;
   {
     std::lock_guard lock(lock_);
-    run = ready_ && !terminated_;
+    run = wasReady_ != 0;
     routine = routine_;
   }
 
@@ -179,6 +181,7 @@ BOOL TYX_Dialog_CommonProgress::OnInitDialog() {
     std::lock_guard lock(lock_);
     hwnd_ = GetSafeHwnd();
     ready_ = 1;
+    wasReady_ = 1;
     SyncControlsLocked();
   }
   wake_.Set();

@@ -108,6 +108,7 @@ class TYX_Dialog_CommonProgress : public Controls::TYX_Skin_PopupDialog {
   BOOL terminated_ = 0;
   Win::Thread* worker_ = nullptr;  // owned by ShowThreadProgressDialog; cleared by the worker at its end
   BOOL ready_ = 0;
+  BOOL wasReady_ = 0;  // set with ready_ and never cleared: the worker runs the routine once it is set
   std::string message_;
   std::string status_;
   DWORD progressPos_ = 0;

@@ -317,9 +317,51 @@ TEST(WinThreadTest, CreatedSuspendedThenResumedRunsItsMessageMap) {
 }
 
 TEST(WinThreadTest, DestroyingARunningOrSuspendedThreadJoinsIt) {
-  { CountingThread suspended; ASSERT_TRUE(suspended.CreateThread(true)); }
-  { CountingThread running; ASSERT_TRUE(running.CreateThread(false)); }
-  SUCCEED();
+  // What the threads did is kept outside the thread objects, so it can be read after they are gone.
+  std::atomic<int> handled{0};
+  std::atomic<bool> sawQuitWhileWorking{false};
+  std::atomic<bool> workFinished{false};
+  DWORD runningId = 0;
+  {
+    WinThread running;
+    Event working{true, false};
+    // The handler is still busy when destruction begins: it only returns once the quit message that
+    // destruction posts has arrived in its queue, so the destructor has to wait for it.
+    running.OnThreadMessage(2027, [&](WPARAM, LPARAM) {
+      working.Set();
+      MSG msg;
+      const bool quit = PumpUntil(
+          [&] { return PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE && msg.message == WM_QUIT; },
+          kWatchdogMs);
+      sawQuitWhileWorking = quit;
+      ++handled;
+      workFinished = true;
+    });
+    ASSERT_TRUE(running.CreateThread(false));
+    runningId = running.GetThreadId();
+    ASSERT_TRUE(running.PostThreadMessage(2027));
+    ASSERT_EQ(working.Wait(kWatchdogMs), WAIT_OBJECT_0);
+  }
+  EXPECT_TRUE(sawQuitWhileWorking);
+  EXPECT_TRUE(workFinished);
+  // The thread is gone with its queue: nothing more runs there.
+  EXPECT_FALSE(PostThreadMessage(runningId, 2027, 0, 0));
+  EXPECT_EQ(handled.load(), 1);
+
+  // A suspended thread is started by its destruction and handles what was posted to it, then ends.
+  std::atomic<int> sum{0};
+  DWORD suspendedId = 0;
+  {
+    WinThread suspended;
+    suspended.OnThreadMessage(2027, [&](WPARAM w, LPARAM) { sum += static_cast<int>(w); });
+    ASSERT_TRUE(suspended.CreateThread(true));
+    suspendedId = suspended.GetThreadId();
+    ASSERT_TRUE(suspended.PostThreadMessage(2027, 5));
+    ASSERT_TRUE(suspended.PostThreadMessage(2027, 7));
+    EXPECT_TRUE(suspended.IsRunning());
+  }
+  EXPECT_EQ(sum.load(), 12);
+  EXPECT_FALSE(PostThreadMessage(suspendedId, 2027, 1, 0));
 }
 
 TEST(ThreadTest, CreationFailureIsReportedAndExitCodesKept) {

@@ -375,3 +375,79 @@ TEST(CommonProgressTest, AClosedDialogStopsTheRoutineAndTheNullFormsAreSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommonProgressTest, ACancelAsSoonAsTheDialogOpensStillRunsTheRoutineWhichSeesTheFlag) {
+  // The cancel races the worker's start; repeated, a routine that is skipped even once shows. The
+  // routine may start before or after the cancel; either way it runs, once, and sees the flag.
+  for (int run = 0; run < 20; ++run) {
+    SCOPED_TRACE(run);
+    ScopedUserAgent agent;
+    ModalWatchdog watchdog;
+    std::atomic<int> calls{0};
+    std::atomic<bool> sawTerminated{false};
+    bool cancelledAtOpen = false;
+    agent->OnNextModal([&](Window& w) {
+      // The person presses Escape before the worker has had any chance to look.
+      w.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      cancelledAtOpen = AsProgress(w).IsTerminated() == 1;
+    });
+    agent->SetIdleAction([&](Window& w) {
+      auto& dlg = AsProgress(w);
+      // The dialog stays up while the worker may still run; once it has ended, the button closes.
+      if (!dlg.WaitForWorkerEnd(kWatchdogMs)) return;
+      dlg.ClickButton(TYX_Dialog_CommonProgress::kButtonId);
+    });
+    const DWORD result = TYX_Dialog_CommonProgress::ShowThreadProgressDialog(
+        nullptr,
+        [&](TYX_Dialog_CommonProgress* dlg) -> DWORD {
+          ++calls;
+          dlg->WaitForTermination(kWatchdogMs);
+          sawTerminated = dlg->IsTerminated() == 1;
+          dlg->SetResult(sawTerminated ? 3 : 4);
+          return 0;
+        },
+        0);
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_TRUE(cancelledAtOpen);
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_TRUE(sawTerminated);
+    EXPECT_EQ(result, 3u);
+    if (HasFailure()) break;
+  }
+}
+
+TEST(CommonProgressTest, ARoutineOfADialogClosedAtOnceWithAutoCloseRunsOnceItWasReady) {
+  // Auto close: the cancel closes the dialog at once, perhaps before the worker has looked; the routine
+  // still runs, once, and sees the flag.
+  for (int run = 0; run < 20; ++run) {
+    SCOPED_TRACE(run);
+    ScopedUserAgent agent;
+    ModalWatchdog watchdog;
+    std::atomic<int> calls{0};
+    std::atomic<bool> sawTerminated{false};
+    agent->OnNextModal([&](Window& w) {
+      AsProgress(w).SetAutoClose(1);
+      w.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    const DWORD result = TYX_Dialog_CommonProgress::ShowThreadProgressDialog(
+        nullptr,
+        [&](TYX_Dialog_CommonProgress* dlg) -> DWORD {
+          ++calls;
+          dlg->WaitForTermination(kWatchdogMs);
+          sawTerminated = dlg->IsTerminated() == 1;
+          dlg->SetResult(11);
+          dlg->Update();  // the window may be gone: nothing happens then
+          return 0;
+        },
+        0);
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_TRUE(sawTerminated);
+    EXPECT_EQ(result, 11u);
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
