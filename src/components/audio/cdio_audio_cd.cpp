@@ -1,5 +1,6 @@
 #include "components/audio/cdio_audio_cd.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,8 +22,20 @@ bool EndsWith(const std::string& s, const char* tail) {
   return s.size() >= n && strcasecmp(s.c_str() + s.size() - n, tail) == 0;
 }
 
+// libcdio's own handler ends the process on an error report (a damaged cue sheet is one): its reports
+// are logged here instead, and the failing call's result says what went wrong.
+void LogCdio(cdio_log_level_t level, const char* message) {
+  if (level >= CDIO_LOG_ERROR) std::fprintf(stderr, "libcdio: %s\n", message);
+}
+
+void InstallCdioLog() {
+  static std::once_flag once;
+  std::call_once(once, [] { cdio_log_set_handler(&LogCdio); });
+}
+
 CdIo_t* OpenDrive(const std::string& name, bool image) {
-  // libcdio reports through its own log handler; quiet it for the probing we do.
+  InstallCdioLog();
+  // Quiet for the probing we do.
   cdio_loglevel_default = CDIO_LOG_ERROR;
   if (image) return EndsWith(name, ".cue") ? cdio_open_cue(name.c_str()) : cdio_open(name.c_str(), DRIVER_UNKNOWN);
   return cdio_open(name.c_str(), DRIVER_DEVICE);
@@ -36,6 +49,7 @@ using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
 }  // namespace
 
 CdioAudioCD::CdioAudioCD(const std::vector<std::string>& images, bool withDevices) {
+  InstallCdioLog();
   for (const auto& path : images) drives_.push_back(Drive{path, true, false, false});
   if (withDevices) {
     cdio_loglevel_default = CDIO_LOG_ERROR;

@@ -144,4 +144,35 @@ TEST(AudioEngineCdImages, TheImageListSkipsEmptyEntriesAndOuterSeparators) {
   SetAudioCD(nullptr);
 }
 
+TEST(AudioEngineCdImages, AMalformedCueSheetIsNoDiscAndTheProcessGoesOn) {
+  // The CD library's own reporting ends the process on an error; a damaged image must not.
+  TYX::Test::TempDir dir;
+  std::vector<std::size_t> bytes;
+  ASSERT_TRUE(Synth::WriteCueBin(dir.File("good.cue"), dir.File("good.bin"), {Synth::Tone(44100, 2, 0.2)}, &bytes));
+  const std::string bad[] = {"FILE \"good.bin\" BINARY\n  TRACK 01 AU\x80\xff\xffINDEX 01 00:00:00\n",
+                             "FILE \"good.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 99:99:99\n",
+                             "FILE \"missing.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+                             "not a cue sheet at all"};
+  std::vector<std::string> images;
+  for (std::size_t i = 0; i < std::size(bad); ++i) images.push_back(dir.Write("bad" + std::to_string(i) + ".cue", bad[i]));
+  images.push_back(dir.File("good.cue"));
+  SetAudioCD(CreateCdioAudioCD(images, false));
+  for (int d = 0; d < static_cast<int>(std::size(bad)); ++d) {
+    SCOPED_TRACE(bad[d]);
+    if (BASS_CD_GetTracks(static_cast<DWORD>(d)) == -1) {
+      EXPECT_NE(BASS_ErrorGetCode(), BASS_OK);
+    }
+    // Whatever the sheet gave, reading it never goes past its bin.
+    const HSTREAM h = BASS_CD_StreamCreate(static_cast<DWORD>(d), 0, BASS_STREAM_DECODE);
+    if (h != 0) BASS_StreamFree(h);
+  }
+  EXPECT_EQ(BASS_CD_GetTracks(0), -1);
+  EXPECT_EQ(BASS_CD_GetTracks(3), -1);
+  // The good image after them still reads.
+  const DWORD good = static_cast<DWORD>(std::size(bad));
+  EXPECT_EQ(BASS_CD_GetTracks(good), 1);
+  EXPECT_EQ(BASS_CD_GetTrackLength(good, 0), bytes[0]);
+  SetAudioCD(nullptr);
+}
+
 }  // namespace
