@@ -10,13 +10,13 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <vector>
+#include <memory>
 
 namespace TYX::Media {
 namespace {
 
 constexpr const char* kScratchSuffix = ".tyxsave-XXXXXX";
-constexpr std::size_t kCopyChunk = 256 * 1024;
+constexpr off_t kCopyChunk = 256 * 1024;
 
 std::string FolderOf(const std::string& path) {
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -82,15 +82,17 @@ bool ScratchCopy::CopyAll(int in, const std::string& source) {
     error_ = "not a regular file: " + source;
     return false;
   }
-  std::vector<char> buffer(kCopyChunk);
+  // No larger than the file, and not zero-filled: it is written over before it is read.
+  const std::size_t chunk = static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 1, kCopyChunk));
+  const std::unique_ptr<char[]> buffer(new char[chunk]);
   std::uint64_t total = 0;
   for (;;) {
-    const ssize_t n = read(in, buffer.data(), buffer.size());
+    const ssize_t n = read(in, buffer.get(), chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Fail("cannot read " + source, errno);
     if (n == 0) break;
     for (ssize_t done = 0; done < n;) {
-      const ssize_t w = write(fd_, buffer.data() + done, static_cast<std::size_t>(n - done));
+      const ssize_t w = write(fd_, buffer.get() + done, static_cast<std::size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
       // A short write is followed by one that says why (no space, file too large).
       if (w <= 0) return Fail("cannot write the scratch copy", w < 0 ? errno : EIO);
