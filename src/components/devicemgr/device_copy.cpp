@@ -11,6 +11,7 @@
 
 #include "components/devicemgr/device_path.h"
 #include "components/devicemgr/folder_handle.h"
+#include "components/devicemgr/put_temp_file.h"
 
 namespace TYX::DeviceMgr {
 
@@ -50,47 +51,6 @@ bool WriteAll(int fd, const char* p, std::size_t left) {
   }
   return true;
 }
-
-// The unfinished copy inside the target folder; removed unless the rename took it.
-class TempFile {
- public:
-  TempFile(const FolderHandle& folder, std::string name, const FolderDevice& device)
-      : folder_(folder), name_(std::move(name)), device_(device) {}
-  ~TempFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (made_ && ::unlinkat(folder_.Fd(), name_.c_str(), 0) != 0 && device_.IsReachable()) {
-      std::fprintf(stderr, "devicemgr: cannot remove the unfinished copy %s: %s\n", name_.c_str(),
-                   std::strerror(errno));
-    }
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-
-  // "O_EXCL": never open a file that already exists under the temporary name.
-  bool Create() {
-    fd_ = ::openat(folder_.Fd(), name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    made_ = fd_ >= 0;
-    return made_;
-  }
-  int Fd() const { return fd_; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-  bool RenameTo(const std::string& target) {
-    if (::renameat(folder_.Fd(), name_.c_str(), folder_.Fd(), target.c_str()) != 0) return false;
-    made_ = false;
-    return true;
-  }
-
- private:
-  const FolderHandle& folder_;
-  const std::string name_;
-  const FolderDevice& device_;
-  int fd_ = -1;
-  bool made_ = false;
-};
 
 int RunCopy(FolderDevice& device, const CopyJob& job, const std::string& tempName, const ProgressFn& progress,
             const ChunkHook& hook) {
@@ -136,7 +96,7 @@ int RunCopy(FolderDevice& device, const CopyJob& job, const std::string& tempNam
       ::unlinkat(folder.Fd(), name.c_str(), 0) != 0) {
     return WriteFailure(errno, device);
   }
-  TempFile out(folder, tempName, device);
+  PutTempFile out(folder, tempName, device);
   if (!out.Create()) return WriteFailure(errno, device);
 
   std::vector<char> buffer(job.chunkSize > 0 ? job.chunkSize : 64 * 1024);

@@ -1,5 +1,8 @@
 #include "components/devicemgr/device_profile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -12,6 +15,9 @@
 namespace TYX::DeviceMgr {
 
 namespace {
+
+// A profile is a few lines; anything far larger is not one.
+constexpr std::size_t kMaxProfileBytes = 1u << 20;
 
 std::string Trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r\n");
@@ -147,18 +153,28 @@ std::string FormatDeviceProfile(const DeviceProfile& p) {
 ProfileResult ReadDeviceProfile(const std::filesystem::path& root) {
   ProfileResult result;
   const auto file = root / kProfileFileName;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    result.error = "no device profile at " + file.string();
+  // Never through a link: the profile is the device's own file, not one somewhere else.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    result.error = errno == ELOOP ? file.string() + " is a link, not a device profile"
+                                  : "no device profile at " + file.string();
     return result;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    result.error = "cannot read " + file.string();
-    return result;
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || text.size() > kMaxProfileBytes) {
+      ::close(fd);
+      result.error = n < 0 ? "cannot read " + file.string() : file.string() + " is too large for a device profile";
+      return result;
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
   }
-  result = ParseDeviceProfile(text.str());
+  ::close(fd);
+  result = ParseDeviceProfile(text);
   if (!result.ok()) result.error = file.string() + ": " + result.error;
   return result;
 }
@@ -174,6 +190,8 @@ std::string WriteDeviceProfile(const std::filesystem::path& root, const DevicePr
   if (!std::filesystem::is_directory(root, ec)) return "not a folder: " + root.string();
   const auto file = root / kProfileFileName;
   const auto temp = root / (std::string(kProfileFileName) + ".new");
+  // A link left under the temporary name is removed, not written through.
+  std::filesystem::remove(temp, ec);
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return "cannot write " + temp.string();

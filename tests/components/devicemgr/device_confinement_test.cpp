@@ -88,5 +88,27 @@ TEST_F(DeviceConfinement, ALinkedFileIsReplacedOrRemovedItselfNeverItsTarget) {
   EXPECT_EQ(ReadFileBytes(victim), "precious");
 }
 
+TEST_F(DeviceConfinement, AProfileThatIsALinkIsNotRead) {
+  const std::string elsewhere = Root("elsewhere");
+  fs::create_directories(elsewhere);
+  ASSERT_EQ(DeviceMgr::WriteDeviceProfile(elsewhere, PhoneProfile()), "");
+  fs::create_directories(Root("linked"));
+  fs::create_symlink(fs::path(elsewhere) / DeviceMgr::kProfileFileName,
+                     fs::path(Root("linked")) / DeviceMgr::kProfileFileName);
+  const auto result = client_->Connect(Root("linked"));
+  EXPECT_FALSE(result.ok());
+  EXPECT_NE(result.error.find("link"), std::string::npos) << result.error;
+
+  // A connected device whose profile becomes a link keeps what it had and refuses a fresh read.
+  const unsigned id = Plug("phone", PhoneProfile());
+  fs::remove(fs::path(Root("phone")) / DeviceMgr::kProfileFileName);
+  fs::create_symlink(fs::path(elsewhere) / DeviceMgr::kProfileFileName,
+                     fs::path(Root("phone")) / DeviceMgr::kProfileFileName);
+  stDeviceInfo info;
+  EXPECT_FALSE(dmGetDeviceInfo(id, info, 1));
+  ASSERT_TRUE(dmGetDeviceInfo(id, info, 0));
+  EXPECT_EQ(info.strModelName, "SPH-M4650");
+}
+
 }  // namespace
 }  // namespace TYX::Test
