@@ -142,6 +142,62 @@ std::uint64_t WavDataLength(TagLib::File& s) {
   return 0;
 }
 
+// ASF objects are a GUID, a 64-bit size that counts the GUID and itself, and a body.
+constexpr unsigned char kAsfHeaderExtension[16] = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                                                   0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+constexpr unsigned char kAsfExtendedContent[16] = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                                   0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+constexpr unsigned char kAsfMetadata[16] = {0xEA, 0xCB, 0xF8, 0xC5, 0xAF, 0x5B, 0x77, 0x48,
+                                            0x84, 0x67, 0xAA, 0x8C, 0x44, 0xFA, 0x4C, 0xCA};
+constexpr unsigned char kAsfMetadataLibrary[16] = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                                                   0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+
+bool IsGuid(const TagLib::ByteVector& block, const unsigned char (&guid)[16]) {
+  return block.size() >= 16 && std::equal(guid, guid + 16, reinterpret_cast<const unsigned char*>(block.data()));
+}
+
+// Every object from `pos` to `end` fits, and every list of attributes (a 16-bit count after the
+// object's 24 bytes) has room for its count at the smallest record size: TagLib reads as many records
+// as a count says, past the object and the file, and would keep tens of thousands of empty ones.
+bool AsfObjectsFit(TagLib::IOStream& s, std::uint64_t pos, std::uint64_t end, std::uint64_t objects,
+                   int depth) {
+  for (std::uint64_t i = 0; pos < end && i < objects; ++i) {
+    if (end - pos < 24) return false;
+    s.seek(static_cast<long>(pos));
+    const TagLib::ByteVector head = s.readBlock(26);
+    if (head.size() < 24) return false;
+    const auto size = static_cast<std::uint64_t>(head.toLongLong(16, false));
+    if (size < 24 || size > end - pos) return false;
+    std::uint64_t smallest = 0;
+    if (IsGuid(head, kAsfExtendedContent)) smallest = 6;
+    if (depth > 0 && (IsGuid(head, kAsfMetadata) || IsGuid(head, kAsfMetadataLibrary))) smallest = 12;
+    if (smallest != 0) {
+      if (head.size() < 26 || size < 26) return false;
+      if (static_cast<std::uint64_t>(head.toUShort(24, false)) * smallest > size - 26) return false;
+    }
+    // The header extension: 22 bytes of its own, then objects of the same form.
+    if (depth == 0 && IsGuid(head, kAsfHeaderExtension) && size >= 46 &&
+        !AsfObjectsFit(s, pos + 46, pos + size, ~std::uint64_t{0}, 1)) {
+      return false;
+    }
+    pos += size;
+  }
+  return true;
+}
+
+bool AsfHeaderFits(TagLib::IOStream& s) {
+  const auto length = static_cast<std::uint64_t>(s.length());
+  s.seek(0);
+  const TagLib::ByteVector header = s.readBlock(30);
+  s.seek(0);
+  if (header.size() < 30) return true;  // too short for TagLib to take
+  const auto size = static_cast<std::uint64_t>(header.toLongLong(16, false));
+  const std::uint64_t objects = header.toUInt(24, false);
+  const bool fits = size >= 30 && size <= length && AsfObjectsFit(s, 30, size, objects, 0);
+  s.seek(0);
+  return fits;
+}
+
 // The record of each format, read from every tag the file carries: the richer tag first, the simple
 // one (ID3v1, RIFF INFO) for the fields the richer one lacks. Writing reads the same way, so what a
 // save expects and what a fresh read finds are comparable.
@@ -167,7 +223,8 @@ void ReadAsfTags(TagLib::ASF::File& f, MediaTags& tags) {
   if (f.tag()) ReadAsf(*f.tag(), tags);
 }
 
-bool ReadMp3(TagLib::MPEG::File& f, bool withImage, MediaTags& tags, StreamFacts& facts, std::string& error) {
+bool ReadMp3(TagLib::MPEG::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+              std::string& error) {
   if (!f.isValid() || !CredibleStream(f.audioProperties(), error) || !MpegFramesChain(f)) {
     if (error.empty()) error = "no MPEG audio frames found";
     return false;
@@ -176,13 +233,14 @@ bool ReadMp3(TagLib::MPEG::File& f, bool withImage, MediaTags& tags, StreamFacts
   FillCommonFacts(*p, facts);
   facts.formatText = MpegFormatText(*p);
   facts.channelText = MpegChannelText(*p);
-  facts.audioLength = MpegAudioLength(f);
+  if (measure) facts.audioLength = MpegAudioLength(f);
   ReadMp3Tags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
 
-bool ReadOgg(TagLib::Ogg::Vorbis::File& f, bool withImage, MediaTags& tags, StreamFacts& facts, std::string& error) {
+bool ReadOgg(TagLib::Ogg::Vorbis::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+              std::string& error) {
   if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
     if (error.empty()) error = "not an Ogg Vorbis stream";
     return false;
@@ -193,13 +251,14 @@ bool ReadOgg(TagLib::Ogg::Vorbis::File& f, bool withImage, MediaTags& tags, Stre
     facts.bitRate = static_cast<std::uint32_t>(f.audioProperties()->bitrateNominal());
   }
   facts.formatText = "Ogg Vorbis";
-  facts.audioLength = OggLastGranule(f);
+  if (measure) facts.audioLength = OggLastGranule(f);
   ReadOggTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
 
-bool ReadAsfFile(TagLib::ASF::File& f, bool withImage, MediaTags& tags, StreamFacts& facts, std::string& error) {
+bool ReadAsfFile(TagLib::ASF::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+                  std::string& error) {
   if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
     if (error.empty()) error = "not an ASF stream";
     return false;
@@ -208,13 +267,14 @@ bool ReadAsfFile(TagLib::ASF::File& f, bool withImage, MediaTags& tags, StreamFa
   FillCommonFacts(*p, facts);
   const std::string codec = FromTag(p->codecName());
   facts.formatText = codec.empty() ? std::string("Windows Media Audio") : codec;
-  facts.audioLength = AsfDataLength(f);
+  if (measure) facts.audioLength = AsfDataLength(f);
   ReadAsfTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
 }
 
-bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, MediaTags& tags, StreamFacts& facts, std::string& error) {
+bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+              std::string& error) {
   if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
     if (error.empty()) error = "not a RIFF WAVE file";
     return false;
@@ -227,7 +287,7 @@ bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, MediaTags& tags, Stream
   }
   facts.formatText = p->format() == 1 ? "PCM " + std::to_string(p->bitsPerSample()) + "-bit"
                                       : "WAVE format " + std::to_string(p->format());
-  facts.audioLength = WavDataLength(f);
+  if (measure) facts.audioLength = WavDataLength(f);
   ReadWavTags(f, tags);
   if (!withImage) tags.image.clear();
   return true;
@@ -247,7 +307,7 @@ std::optional<MediaFormat> FormatOfPath(const std::string& path) {
 }
 
 bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
-                   StreamFacts& facts, std::string& error) {
+                   StreamFacts& facts, std::string& error, bool measureAudio) {
   // Only a regular file: opening a FIFO would wait for a writer.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
@@ -265,22 +325,26 @@ bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, 
   switch (format) {
     case MediaFormat::MP3: {
       TagLib::MPEG::File f(&stream, TagLib::ID3v2::FrameFactory::instance(), true);
-      ok = ReadMp3(f, withImage, tags, facts, error);
+      ok = ReadMp3(f, withImage, measureAudio, tags, facts, error);
       break;
     }
     case MediaFormat::OGG: {
       TagLib::Ogg::Vorbis::File f(&stream, true);
-      ok = ReadOgg(f, withImage, tags, facts, error);
+      ok = ReadOgg(f, withImage, measureAudio, tags, facts, error);
       break;
     }
     case MediaFormat::ASF: {
+      if (!AsfHeaderFits(stream)) {
+        error = "the ASF header is damaged: " + path;
+        break;
+      }
       TagLib::ASF::File f(&stream, true);
-      ok = ReadAsfFile(f, withImage, tags, facts, error);
+      ok = ReadAsfFile(f, withImage, measureAudio, tags, facts, error);
       break;
     }
     case MediaFormat::WAV: {
       TagLib::RIFF::WAV::File f(&stream, true);
-      ok = ReadWav(f, withImage, tags, facts, error);
+      ok = ReadWav(f, withImage, measureAudio, tags, facts, error);
       break;
     }
   }
@@ -303,7 +367,7 @@ bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags
   switch (format) {
     case MediaFormat::MP3: {
       TagLib::MPEG::File f(&stream, TagLib::ID3v2::FrameFactory::instance(), true);
-      if (!ReadMp3(f, false, ignored, facts, error)) break;
+      if (!ReadMp3(f, false, false, ignored, facts, error)) break;
       parsed = true;
       WriteId3v2(tags, *f.ID3v2Tag(true));
       int which = TagLib::MPEG::File::ID3v2;
@@ -317,7 +381,7 @@ bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags
     }
     case MediaFormat::OGG: {
       TagLib::Ogg::Vorbis::File f(&stream, true);
-      if (!ReadOgg(f, false, ignored, facts, error)) break;
+      if (!ReadOgg(f, false, false, ignored, facts, error)) break;
       parsed = true;
       WriteXiph(tags, *f.tag());
       ReadOggTags(f, expected);
@@ -326,7 +390,7 @@ bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags
     }
     case MediaFormat::ASF: {
       TagLib::ASF::File f(&stream, true);
-      if (!ReadAsfFile(f, false, ignored, facts, error)) break;
+      if (!ReadAsfFile(f, false, false, ignored, facts, error)) break;
       parsed = true;
       WriteAsf(tags, *f.tag());
       ReadAsfTags(f, expected);
@@ -335,7 +399,7 @@ bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags
     }
     case MediaFormat::WAV: {
       TagLib::RIFF::WAV::File f(&stream, true);
-      if (!ReadWav(f, false, ignored, facts, error) || !f.ID3v2Tag() || !f.InfoTag()) break;
+      if (!ReadWav(f, false, false, ignored, facts, error) || !f.ID3v2Tag() || !f.InfoTag()) break;
       parsed = true;
       WriteId3v2(tags, *f.ID3v2Tag());
       WriteBasic(tags, *f.InfoTag());

@@ -13,8 +13,9 @@ std::optional<MediaFormat> FormatOfPath(const std::string& path);
 // Parses the file. False with a reason when it is not a regular file, TagLib cannot parse it as its
 // format, or the stream is not credible (no sample rate; for MP3 fewer than three chained frames).
 // Never writes. withImage false skips copying the album image bytes (for callers that only play).
+// measureAudio fills facts.audioLength, which may read the whole stream (a save compares it).
 bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
-                   StreamFacts& facts, std::string& error);
+                   StreamFacts& facts, std::string& error, bool measureAudio = false);
 
 // Writes the record into the file in place, every write checked, and flushes it to the disk. On
 // success `expected` holds the record as the written tags read back (a format may keep less than was

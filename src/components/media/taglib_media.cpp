@@ -205,7 +205,7 @@ std::int32_t TYX_TagLibMedia::Save() {
   // The audio as the file holds it now: the saved copy must hold the same.
   MediaTags current;
   StreamFacts before;
-  if (!ReadMediaFile(target, format_, false, current, before, error)) {
+  if (!ReadMediaFile(target, format_, false, current, before, error, true)) {
     lastError_ = "the file cannot be parsed any more: " + error;
     return kSaveFailed;
   }
@@ -223,7 +223,7 @@ std::int32_t TYX_TagLibMedia::Save() {
   // holds every field written.
   MediaTags check;
   StreamFacts after;
-  if (!ReadMediaFile(scratch.path(), format_, true, check, after, error)) {
+  if (!ReadMediaFile(scratch.path(), format_, true, check, after, error, true)) {
     lastError_ = "the saved file did not parse again: " + error;
     return kSaveFailed;
   }

@@ -1,6 +1,7 @@
 // Files that cannot be parsed give no media object, an error text, and stay byte for byte as they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -152,6 +153,44 @@ TEST(MediaOpen, MissingFilesFoldersAndOtherExtensionsGiveReasons) {
   EXPECT_FALSE(TYX_Media::Instance("E:\\Track01.cda", kMediaOpenPlay, &error));
   // The error is optional.
   EXPECT_FALSE(TYX_Media::Instance(dir.File("missing.ogg")));
+}
+
+// The offset of the first ASF object with the GUID inside the header, or 0.
+std::size_t FindAsfObject(const std::vector<std::uint8_t>& wma, const std::vector<std::uint8_t>& guid) {
+  for (std::size_t at = 30; at + 26 <= wma.size(); ++at) {
+    if (std::equal(guid.begin(), guid.end(), wma.begin() + static_cast<std::ptrdiff_t>(at))) return at;
+  }
+  return 0;
+}
+
+TEST(MediaOpen, AnAsfAttributeCountBeyondItsObjectIsADamagedFile) {
+  Media::InstallTagLibMediaFactory();
+  TempDir dir;
+  const auto wma = ReadBytes(PristineFile(SynthFormat::WMA));
+  // The extended content description object, which the encoder fills with its settings.
+  const std::size_t at = FindAsfObject(wma, {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11, 0x97, 0xF0, 0x00, 0xA0,
+                                             0xC9, 0x5E, 0xA8, 0x50});
+  ASSERT_NE(at, 0u);
+  for (const std::uint16_t count : {std::uint16_t{0xFFFF}, std::uint16_t{200}}) {
+    auto damaged = wma;
+    damaged[at + 24] = static_cast<std::uint8_t>(count & 0xFF);
+    damaged[at + 25] = static_cast<std::uint8_t>(count >> 8);
+    const std::string path = dir.File("count" + std::to_string(count) + ".wma");
+    WriteFileBytes(path, damaged);
+    std::string error;
+    EXPECT_FALSE(TYX_Media::Instance(path, kMediaOpenRead, &error)) << count;
+    EXPECT_NE(error.find("damaged"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(path), damaged);
+  }
+  // A header whose objects run past it is damaged as well.
+  auto damaged = wma;
+  damaged[at + 16] = 0xFF;
+  damaged[at + 17] = 0xFF;
+  const std::string path = dir.File("size.wma");
+  WriteFileBytes(path, damaged);
+  std::string error;
+  EXPECT_FALSE(TYX_Media::Instance(path, kMediaOpenRead, &error));
+  EXPECT_FALSE(error.empty());
 }
 
 TEST(MediaOpen, ExtensionsAreMatchedIgnoringCase) {

@@ -306,7 +306,7 @@ TEST_P(MediaSaveSafety, TheAudioLengthSeesACutStreamThatTheTagsDoNot) {
   Media::MediaTags tags;
   Media::StreamFacts whole;
   std::string error;
-  ASSERT_TRUE(Media::ReadMediaFile(path, format, true, tags, whole, error)) << error;
+  ASSERT_TRUE(Media::ReadMediaFile(path, format, true, tags, whole, error, true)) << error;
   EXPECT_GT(whole.audioLength, 0u);
 
   // Tags of any size leave it as it was.
@@ -317,7 +317,7 @@ TEST_P(MediaSaveSafety, TheAudioLengthSeesACutStreamThatTheTagsDoNot) {
     ASSERT_EQ(m->Save(), 0) << m->GetLastError();
   }
   Media::StreamFacts tagged;
-  ASSERT_TRUE(Media::ReadMediaFile(path, format, true, tags, tagged, error)) << error;
+  ASSERT_TRUE(Media::ReadMediaFile(path, format, true, tags, tagged, error, true)) << error;
   EXPECT_EQ(tagged.audioLength, whole.audioLength);
   EXPECT_EQ(tagged.durationMs, whole.durationMs);
 
@@ -327,7 +327,7 @@ TEST_P(MediaSaveSafety, TheAudioLengthSeesACutStreamThatTheTagsDoNot) {
   const std::string cut = dir_.File(Name("cut"));
   WriteFileBytes(cut, bytes);
   Media::StreamFacts shorter;
-  const bool parsed = Media::ReadMediaFile(cut, format, true, tags, shorter, error);
+  const bool parsed = Media::ReadMediaFile(cut, format, true, tags, shorter, error, true);
   if (GetParam().format == SynthFormat::WAV) {
     // A data chunk that runs past the end makes the whole file unreadable.
     EXPECT_FALSE(parsed);
