@@ -54,7 +54,11 @@ bool ViaDecodeReader::Open(const std::string& path) {
   }
   rate_ = rate;
   channels_ = static_cast<int>(channels);
-  total_ = static_cast<std::int64_t>(seconds) * rate * channels * 2;
+  // The frame count the encoder completes when it stops is exact; whole seconds are the fallback for a
+  // file that lacks it (0 for anything under a second, and the dialogs divide by the total).
+  const std::uint32_t frames = Via::Get32(info + Via::kInfoTotalFrames);
+  total_ = frames > 0 ? static_cast<std::int64_t>(frames) * channels * 2
+                      : static_cast<std::int64_t>(seconds) * rate * channels * 2;
   std::string tmpl = Win::Os::GetTempFolder() + "/AM_XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');

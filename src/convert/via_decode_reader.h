@@ -34,7 +34,7 @@ class ViaDecodeReader {
 
   unsigned SampleRate() const { return rate_; }
   int Channels() const { return channels_; }
-  // PCM bytes the stream information announces (seconds x rate x channels x 2).
+  // PCM bytes the stream information announces: its frame count, else its whole seconds, in bytes.
   std::int64_t TotalBytes() const { return total_; }
   std::string TempPath() const;
 

@@ -126,6 +126,27 @@ TEST(ExtractorCd, ATrackRippedToViaReportsTheTrackLengthFirst) {
   Audio::SetAudioCD(nullptr);
 }
 
+TEST(ExtractorVia, AViaSourceReportsItsExactLengthEvenUnderASecond) {
+  // The dialogs divide by the total: whole seconds would give 0 for a short file.
+  TYX::Test::TempDir dir;
+  for (double seconds : {0.4, 1.7}) {
+    SCOPED_TRACE(seconds);
+    const auto pcm = Synth::Tone(44100, 2, seconds);
+    ASSERT_TRUE(Synth::WriteWav(dir.File("s.wav"), pcm));
+    OwnerWindow owner;
+    Worker w(owner);
+    w->SetJob(0, 0, dir.File("s.wav"), 0, dir.File("s.via"), EXTRACT_FORMAT_VIA, 128, 0, 44100, 2, 2);
+    ASSERT_EQ(w.Run(1), EXTRACT_OK);
+    const std::size_t before = owner.messages.size();
+    w->SetJob(0, 0, dir.File("s.via"), EXTRACT_SOURCE_VIA, dir.File("back.wav"), EXTRACT_FORMAT_WAV, 0, 0, 44100, 2, 2);
+    ASSERT_EQ(w.Run(1), EXTRACT_OK);
+    const auto totals = Totals(owner, before);
+    ASSERT_EQ(totals.size(), 1u);
+    EXPECT_EQ(static_cast<std::size_t>(totals[0].second), pcm.samples.size() * 2);
+    EXPECT_EQ(Synth::DecodeFile(dir.File("back.wav")).pcm.samples.size(), pcm.samples.size());
+  }
+}
+
 // A drive whose unlock waits for the test: the finish step unlocks the door for every job, so a job
 // held there is one whose clean-up has not ended.
 class GatedUnlockCd : public Audio::TYX_AudioCD {
