@@ -41,6 +41,9 @@ bool HostFrame::CreateFrame(const std::vector<BandLayout>& bands) {
       band_->AddBandItem(band.treeImage, bandIndex, 0, 0, 1, title, data++, pageId, false);
     ++bandIndex;
   }
+  // The first band starts selected, without a report: the sidebar is laid out (trees get their
+  // place) and no page is filled before the person picks one.
+  if (!bands.empty()) band_->SetSelectBandItem(0, -1, false);
   band_->UpdateScreen();
   panel_->SetLibraryManager(store_);
   panel_->SetLibraryTreeCtrl(band_.get());

@@ -1,5 +1,5 @@
 #pragma once
-// The demo host's main window: the category sidebar on the left, the library panel on the right. It
+// The program's main window: the category sidebar on the left, the library panel on the right. It
 // does what the manager's main application does with the sidebar's reports: a selection makes the panel
 // show that page.
 #include <memory>

@@ -153,6 +153,14 @@ SampleSet SampleLibrary::Synthesise(const std::string& folder) {
   const std::string untagged = folder + "/music/untitled demo.wav";
   WriteWav(untagged, Tone(2.0, 294.0));
   set.files.push_back(untagged);
+  // A damaged song: an MP3 name on bytes no decoder reads.
+  const std::string damaged = folder + "/music/broken.mp3";
+  {
+    std::ofstream out(damaged, std::ios::binary);
+    for (int i = 0; i < 4096; ++i) out.put(static_cast<char>((i * 7919) & 0x7F));
+    if (!out) throw std::runtime_error("cannot write " + damaged);
+  }
+  set.files.push_back(damaged);
   const std::string ring = folder + "/ringtones/chime.mid";
   WriteMidi(ring);
   set.files.push_back(ring);

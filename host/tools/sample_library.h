@@ -1,6 +1,6 @@
 #pragma once
 // The demo's sample set, made on the spot so the main job runs on a bare machine: a few tagged songs
-// in MP3, Ogg Vorbis and WAV, one untagged song, a MIDI ringtone and an audio CD image (cue/bin).
+// in MP3, Ogg Vorbis and WAV, one untagged song, a damaged MP3, a MIDI ringtone and an audio CD image (cue/bin).
 #include <string>
 #include <vector>
 
