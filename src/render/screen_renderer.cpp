@@ -46,6 +46,13 @@ int DrawText(cairo_t* cr, const Win::Rect& box, const std::string& text, const W
   return missing;
 }
 
+// Skin images that are pictures of a thing rather than surfaces, by the skin table's label.
+bool IsIcon(const std::string& label) {
+  for (const char* word : {"icon", "title cell", "tree nodes", "check box"})
+    if (label.find(word) != std::string::npos) return true;
+  return false;
+}
+
 }  // namespace
 
 struct TYX_ScreenRenderer::Images {
@@ -151,14 +158,28 @@ RenderResult TYX_ScreenRenderer::RenderToPng(const TYX_WindowSnapshot& snapshot,
           break;
         }
         int states = 1;
-        if (skin)
-          if (auto info = skin->GetImage(d.imageId)) states = std::max(1, info->states);
-        const int w = cairo_image_surface_get_width(it->second), h = cairo_image_surface_get_height(it->second);
+        bool icon = false;
+        if (skin) {
+          if (auto info = skin->GetImage(d.imageId)) {
+            states = std::max(1, info->states);
+            icon = IsIcon(info->label);
+          }
+        }
+        const int w = cairo_image_surface_get_width(it->second), h = std::max(1, cairo_image_surface_get_height(it->second));
         const int frameW = std::max(1, w / states);
         cairo_rectangle(cr, d.rect.left, d.rect.top, d.rect.Width(), d.rect.Height());
         cairo_clip(cr);
-        cairo_translate(cr, d.rect.left, d.rect.top);
-        cairo_scale(cr, static_cast<double>(d.rect.Width()) / frameW, static_cast<double>(d.rect.Height()) / std::max(1, h));
+        if (icon) {
+          // Icons keep their shape: as large as they are (smaller when the box is), centred.
+          const double k = std::min(1.0, std::min(static_cast<double>(d.rect.Width()) / frameW,
+                                                  static_cast<double>(d.rect.Height()) / h));
+          cairo_translate(cr, d.rect.left + (d.rect.Width() - frameW * k) / 2, d.rect.top + (d.rect.Height() - h * k) / 2);
+          cairo_scale(cr, k, k);
+        } else {
+          // Backgrounds, bars and buttons stretch over their box.
+          cairo_translate(cr, d.rect.left, d.rect.top);
+          cairo_scale(cr, static_cast<double>(d.rect.Width()) / frameW, static_cast<double>(d.rect.Height()) / h);
+        }
         cairo_set_source_surface(cr, it->second, 0, 0);
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
         cairo_rectangle(cr, 0, 0, frameW, h);

@@ -1,7 +1,8 @@
 #pragma once
 // Turns what windows show into a PNG picture: filled rectangles, lines, texts in a Korean font
 // (NanumGothic of fonts-nanum) and skin images read from a folder of PNG files named "<skin ID>.png".
-// A multi-state skin image shows its first state frame, stretched to the box.
+// A multi-state skin image shows its first state frame. Icons keep their size and shape, centred
+// in their box; every other image stretches over its box.
 //
 // Not thread-safe; one renderer per thread.
 #include <map>

@@ -112,10 +112,21 @@ void Triangle(cairo_t* cr, double cx, double cy, double s, int dir, Rgb c) {
   cairo_fill(cr);
 }
 
+void Note(cairo_t* cr, double x, double y, double s, Rgb c) {
+  Set(cr, c);
+  cairo_arc(cr, x + s * 0.3, y + s * 0.75, s * 0.18, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_set_line_width(cr, std::max(1.0, s * 0.1));
+  cairo_move_to(cr, x + s * 0.46, y + s * 0.75);
+  cairo_line_to(cr, x + s * 0.46, y + s * 0.15);
+  cairo_line_to(cr, x + s * 0.8, y + s * 0.3);
+  cairo_stroke(cr);
+}
+
 // Type icons by icon index: a short format name on a coloured badge.
 void TypeBadge(cairo_t* cr, int icon, double w, double h) {
   static const std::map<int, std::pair<const char*, unsigned>> badges = {
-      {1, {"MP3", 0x3F6FC6}},  {2, {"WMA", 0x1F8A8A}},  {3, {"OGG", 0x3C9A4A}},  {4, {"WAV", 0xD9822B}},
+      {1, {"", 0x3F6FC6}},  {2, {"WMA", 0x1F8A8A}},  {3, {"OGG", 0x3C9A4A}},  {4, {"WAV", 0xD9822B}},
       {5, {"ASF", 0x1F8A8A}},  {6, {"AAC", 0x8A5AC6}},  {7, {"M4A", 0x8A5AC6}},  {8, {"AMR", 0x7A7A7A}},
       {9, {"AUD", 0x7A7A7A}},  {10, {"VIA", 0xA6447E}}, {11, {"MA2", 0xC6508A}}, {12, {"MMF", 0xC6508A}},
       {13, {"MA3", 0xC6508A}}, {14, {"AMF", 0xC6508A}}, {15, {"AUD", 0x7A7A7A}}, {16, {"DRM", 0x555555}},
@@ -126,18 +137,12 @@ void TypeBadge(cairo_t* cr, int icon, double w, double h) {
   RoundedRect(cr, 1, 1, w - 2, h - 2, 3);
   FillGradient(cr, 0, 0, w, h, Rgb{std::min(1.0, c.r + 0.15), std::min(1.0, c.g + 0.15), std::min(1.0, c.b + 0.15)}, c);
   cairo_new_path(cr);
+  // Icon 1 stands for every kind without its own icon (MP3, CD tracks, ...): a note, not a name.
+  if (*text == '\0') {
+    Note(cr, w / 2 - h / 2 + 1, 1, h - 2, Hex(0xFFFFFF));
+    return;
+  }
   Label(cr, text, 0, 0, w, h, 9, Hex(0xFFFFFF), true);
-}
-
-void Note(cairo_t* cr, double x, double y, double s, Rgb c) {
-  Set(cr, c);
-  cairo_arc(cr, x + s * 0.3, y + s * 0.75, s * 0.18, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_set_line_width(cr, std::max(1.0, s * 0.1));
-  cairo_move_to(cr, x + s * 0.46, y + s * 0.75);
-  cairo_line_to(cr, x + s * 0.46, y + s * 0.15);
-  cairo_line_to(cr, x + s * 0.8, y + s * 0.3);
-  cairo_stroke(cr);
 }
 
 void Disc(cairo_t* cr, double x, double y, double s, Rgb c) {
@@ -151,8 +156,8 @@ void Disc(cairo_t* cr, double x, double y, double s, Rgb c) {
 
 const std::map<unsigned, const char*>& ToolbarLabels() {
   static const std::map<unsigned, const char*> labels = {
-      {20509, "듣기"}, {20510, "전송"}, {20511, "삭제"}, {20512, "담을 곡에 추가"},
-      {20513, "추가 ▾"}, {20514, "상세 검색"}, {20515, "추가 ▾"}};
+      {20509, "듣기"}, {20510, "전송"}, {20511, "삭제"}, {20512, "담기"},
+      {20513, "추가"}, {20514, "상세 검색"}, {20515, "추가"}};
   return labels;
 }
 
@@ -271,7 +276,9 @@ void DrawFrames(cairo_t* cr, const TYX_SkinImage& image) {
     } else if (id >= 20509 && id <= 20515) {
       Button(cr, x, fw, H, look, 4);
       auto label = ToolbarLabels().find(id);
-      if (label != ToolbarLabels().end()) Label(cr, label->second, x, 0, fw, H, 11, look.text, f == 2);
+      const bool menu = id == 20513 || id == 20515;
+      if (label != ToolbarLabels().end()) Label(cr, label->second, x - (menu ? 5 : 0), 0, fw, H, 11, look.text, f == 2);
+      if (menu) Triangle(cr, x + fw - 11, H / 2 + 1, 3, 1, look.text);
     } else if (id == 20520) {
       cairo_rectangle(cr, 0, 0, W, H);
       FillGradient(cr, 0, 0, W, H, Hex(0xF6F3FA), Hex(0xE6DFF0));

@@ -140,18 +140,23 @@ TEST_F(ScreenRendererTest, SkinImagesComeFromTheDrawnSkinAndMissingOnesAreCounte
     EXPECT_EQ(px.Width(), image.size.cx) << image.id;
     EXPECT_EQ(px.Height(), image.size.cy) << image.id;
   }
-  // The "MP3" badge (type icon 1) is drawn, not left transparent, and stretched over its box.
+  // A type icon (32 x 14) keeps its size, centred in a larger cell; a header part (8 x 22) stretches
+  // over the whole header.
   root_.paint = [](Win::DisplayList& dc) {
     dc.FillRect(Win::Rect{0, 0, 400, 200}, 0xFFFFFF);
     dc.Image(20141, Win::Rect{10, 10, 74, 38});
     dc.Image(29999, Win::Rect{100, 10, 120, 30});
+    dc.Image(20178, Win::Rect{0, 100, 400, 122});
   };
   const RenderResult r = Render(skin);
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.missingImages, 1);
   Pixels px(png_);
-  EXPECT_GT(px.CountNot(Win::Rect{10, 10, 74, 38}, 0xFFFFFF), 64 * 28 / 2);
-  EXPECT_EQ(px.CountNot(Win::Rect{80, 0, 100, 200}, 0xFFFFFF), 0);
+  EXPECT_GT(px.CountNot(Win::Rect{26, 17, 58, 31}, 0xFFFFFF), 32 * 14 / 2);
+  EXPECT_EQ(px.CountNot(Win::Rect{10, 10, 74, 16}, 0xFFFFFF), 0);
+  EXPECT_EQ(px.CountNot(Win::Rect{10, 10, 24, 38}, 0xFFFFFF), 0);
+  EXPECT_EQ(px.CountNot(Win::Rect{80, 0, 100, 90}, 0xFFFFFF), 0);
+  EXPECT_GT(px.CountNot(Win::Rect{0, 100, 400, 122}, 0xFFFFFF), 400 * 22 / 2);
 }
 
 TEST_F(ScreenRendererTest, UnwritablePathIsAnError) {
