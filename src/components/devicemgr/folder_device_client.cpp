@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -226,7 +227,10 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
     return Win::FALSE;
   }
   std::vector<FileItem> items;
-  while (const dirent* entry = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     std::vector<std::string> names = current;
@@ -249,7 +253,9 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
     }
     items.push_back(std::move(item));
   }
+  const bool readFailed = errno != 0;  // readdir ends with errno set when the folder could not be read
   ::closedir(dir);
+  if (readFailed) return Win::FALSE;
   std::sort(items.begin(), items.end(), [](const FileItem& a, const FileItem& b) { return a.strName < b.strName; });
   for (auto& item : items) list.Add(std::move(item));
   return Win::TRUE;
