@@ -94,6 +94,7 @@ TEST_F(DeviceClient, DevicesComeAndGoAndAreFoundByKind) {
   EXPECT_EQ(dmGetCurrentDevice(1), phone);
   EXPECT_EQ(dmGetCurrentDevice(2), storage);
   EXPECT_EQ(dmGetCurrentDevice(0), storage);  // the latest one
+  EXPECT_EQ(dmGetCurrentDevice(3), DM_NO_DEVICE);  // no such kind
   EXPECT_EQ(dmGetDeviceName(phone), "SPH-M4650");
   EXPECT_EQ(dmGetDeviceSerial(phone), "SN-0001");
   EXPECT_EQ(dmGetDeviceType(phone), DEVICETYPE_MUSIC);
@@ -106,6 +107,9 @@ TEST_F(DeviceClient, DevicesComeAndGoAndAreFoundByKind) {
   EXPECT_EQ(devices[0].nDeviceId, phone);
   EXPECT_EQ(devices[0].nDeviceKind, 2);
   EXPECT_EQ(devices[1].strModelName, "YP-U3");
+  ASSERT_TRUE(dmEnumDevice(count, devices, 7));
+  EXPECT_EQ(count, 0);
+  EXPECT_TRUE(devices.empty());
   ASSERT_TRUE(dmEnumDevice(count, devices, 2));
   ASSERT_EQ(count, 1);
   EXPECT_EQ(dmConnectDevice(devices[0].strPort, "any"), storage);
