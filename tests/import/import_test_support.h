@@ -131,9 +131,9 @@ class ImportTest : public ::testing::Test {
 // fails on Fired().
 class ModalWatchdog {
  public:
-  ModalWatchdog() : ui_(Win::GetCurrentThreadId()) {
-    thread_ = std::thread([this] {
-      if (stop_.Wait(kWatchdogMs) == Win::WAIT_TIMEOUT) {
+  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : ui_(Win::GetCurrentThreadId()) {
+    thread_ = std::thread([this, timeoutMs] {
+      if (stop_.Wait(timeoutMs) == Win::WAIT_TIMEOUT) {
         fired_ = true;
         Win::PostThreadMessage(ui_, Win::WM_QUIT, 0, 0);
       }
