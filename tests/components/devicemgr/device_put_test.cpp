@@ -261,6 +261,21 @@ TEST_F(DevicePut, RingToneGoesToTheCallersWindow) {
   EXPECT_EQ(ReadFileBytes(Root("phone") + "/BELL/melody.mmf"), PatternBytes(900));
 }
 
+TEST_F(DevicePut, AHalfGivenTargetLeavesTheNoticesWithTheRegisteredWindow) {
+  const unsigned id = Plug("phone", PhoneProfile());
+  const std::string local = temp_.Write("local/song.mp3", PatternBytes(100));
+  NoticeWindow registered;
+  NoticeWindow other;
+  dmRegisterNotify(registered.Hwnd(), WM_DM_NOTIFY);
+  // A window without a message, or a message without a window, names no target.
+  ASSERT_EQ(dmPutFile(id, local, "\\MUSIC\\a.mp3", other.Hwnd(), 0), 1);
+  ASSERT_EQ(dmPutFile(id, local, "\\MUSIC\\b.mp3", nullptr, WM_DM_PUT_NOTIFY), 1);
+  ASSERT_TRUE(registered.WaitForEnds(2));
+  for (const auto& n : registered.notices) EXPECT_EQ(n.message, WM_DM_NOTIFY);
+  for (const auto& end : registered.Of(dm_ts_end)) EXPECT_EQ(end.value, dm_tc_success);
+  EXPECT_TRUE(other.notices.empty());
+}
+
 TEST_F(DevicePut, NoticesToAWindowThatIsGoneAreDropped) {
   const unsigned id = Plug("phone", PhoneProfile());
   const std::string local = temp_.Write("local/song.mp3", PatternBytes(3 * kChunk));
