@@ -4,7 +4,7 @@
 // Figures: files per second of both and their ratio; the longest time the window thread took to answer
 // while the run went on (a probe thread sends it an empty message every 2 ms, so that is the longest
 // time the thread spent in one message, within the probe's period); the peak resident memory.
-// Usage: import_bench [files]
+// Usage: import_bench [files] [rounds]
 #include <sys/resource.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
@@ -66,6 +66,7 @@ class BenchAgent : public HeadlessUserAgent {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::max(3, std::atoi(argv[1])) : 10000;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   TYX::Media::InstallTagLibMediaFactory();
   std::string base = std::filesystem::temp_directory_path().string() + "/tyx-import-bench-XXXXXX";
   if (!mkdtemp(base.data())) return 1;
@@ -104,57 +105,81 @@ int main(int argc, char** argv) {
   }
   const long baseKiB = PeakKiB();
 
-  // TagLib alone (one warm-up pass, then the timed one).
+  // Rounds alternate the two readers, so both see the same page cache and the same load on the machine;
+  // the best round of each counts.
   std::size_t sink = 0;
-  for (const auto& f : files) ReadWithTagLib(f, sink);
+  for (const auto& f : files) ReadWithTagLib(f, sink);  // warm-up
   int tagFailures = 0;
-  auto t0 = Clock::now();
-  for (const auto& f : files) tagFailures += ReadWithTagLib(f, sink) ? 0 : 1;
-  const double tagSeconds = Seconds(t0);
-
-  // The import: a new store, the function set's folder dialog, the worker and the popup.
-  auto opened = TYX::Store::TYX_LibraryStore::Open(base + "/lib/music.db");
-  if (!opened.store) {
-    std::fprintf(stderr, "store: %s\n", opened.error.c_str());
-    return 1;
-  }
-  auto agent = std::make_shared<BenchAgent>(music);
-  SetUserAgent(agent);
-  std::atomic<bool> done{false};
+  double tagSeconds = 1e9;
+  double importSeconds = 1e9;
+  double storeSeconds = 1e9;
   std::atomic<long long> longestUs{0};
   std::atomic<long> probes{0};
-  std::thread probe([&] {
-    while (!done.load()) {
-      HWND h = agent->popup.load();
-      if (h != nullptr && IsWindow(h)) {
-        const auto s = Clock::now();
-        LRESULT r = 0;
-        if (SendMessageTimeout(h, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r)) {
-          const long long us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - s).count();
-          if (us > longestUs.load()) longestUs = us;
-          ++probes;
-        }
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::uint32_t result = 0;
+  TYX::Library::TYX_ImportSummary summary;
+  auto agent = std::make_shared<BenchAgent>(music);
+  SetUserAgent(agent);
+  for (int round = 0; round < rounds; ++round) {
+    auto t0 = Clock::now();
+    for (const auto& f : files) tagFailures += ReadWithTagLib(f, sink) ? 0 : 1;
+    tagSeconds = std::min(tagSeconds, Seconds(t0));
+
+    // The import: a new store, the function set's folder dialog, the worker and the popup.
+    const std::string lib = base + "/lib" + std::to_string(round);
+    auto opened = TYX::Store::TYX_LibraryStore::Open(lib + "/music.db");
+    if (!opened.store) {
+      std::fprintf(stderr, "store: %s\n", opened.error.c_str());
+      return 1;
     }
-  });
-  TYX::Library::TYX_Libarary_FuncSet funcSet(opened.store.get());
-  t0 = Clock::now();
-  const std::uint32_t result = funcSet.ShowAddFolderDialog(nullptr, false, 9);
-  const double importSeconds = Seconds(t0);
-  done = true;
-  probe.join();
+    agent->popup = nullptr;
+    std::atomic<bool> done{false};
+    std::thread probe([&] {
+      while (!done.load()) {
+        HWND h = agent->popup.load();
+        if (h != nullptr && IsWindow(h)) {
+          const auto s = Clock::now();
+          LRESULT r = 0;
+          if (SendMessageTimeout(h, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r)) {
+            const long long us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - s).count();
+            if (us > longestUs.load()) longestUs = us;
+            ++probes;
+          }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    });
+    TYX::Library::TYX_Libarary_FuncSet funcSet(opened.store.get());
+    t0 = Clock::now();
+    result = funcSet.ShowAddFolderDialog(nullptr, false, 9);
+    importSeconds = std::min(importSeconds, Seconds(t0));
+    done = true;
+    probe.join();
+    summary = funcSet.GetLastSummary();
+
+    // The store alone on the same files: what the insert itself costs, without walk, worker or popup.
+    auto second = TYX::Store::TYX_LibraryStore::Open(lib + "/alone.db");
+    if (!second.store) return 1;
+    TYX::TYX_Library* library = second.store->GetLibrary();
+    t0 = Clock::now();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (i % 50 == 0) library->BeginUpdate();
+      library->InsertItem(files[i], TYX::kItemKindFile);
+      if (i % 50 == 49 || i + 1 == files.size()) library->EndUpdate();
+    }
+    storeSeconds = std::min(storeSeconds, Seconds(t0));
+  }
   SetUserAgent(nullptr);
 
-  const auto& summary = funcSet.GetLastSummary();
   const double tagRate = files.size() / tagSeconds;
   const double importRate = files.size() / importSeconds;
   std::printf("files                    %zu (mp3, ogg, wav; 1 s each, tagged)\n", files.size());
   std::printf("TagLib tag reads         %.0f files/s (%d failed)\n", tagRate, tagFailures);
   std::printf("import (function set)    %.0f files/s (result %u, %s)\n", importRate, result, summary.Text().c_str());
   std::printf("ratio import / TagLib    %.2f (target >= 0.8)\n", importRate / tagRate);
-  std::printf("longest window answer    %.1f ms over %ld probes (target <= 50 ms)\n", longestUs.load() / 1000.0,
-              probes.load());
+  std::printf("store inserts alone      %.0f files/s (import / store %.2f)\n", files.size() / storeSeconds,
+              importRate / (files.size() / storeSeconds));
+  std::printf("longest window answer    %.1f ms over %ld probes in %d rounds (target <= 50 ms)\n",
+              longestUs.load() / 1000.0, probes.load(), rounds);
   std::printf("peak memory              %ld KiB (%ld KiB before the runs)\n", PeakKiB(), baseKiB);
   std::filesystem::remove_all(base);
   return summary.added == count ? 0 : 1;

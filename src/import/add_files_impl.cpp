@@ -133,6 +133,11 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::Run(HWND notifyWnd) 
       error_ = "unknown exception";
       outcome = Outcome::Failed;
     }
+    try {
+      CommitGroup();
+    } catch (const std::exception& e) {
+      TYX_Log::Instance()->Add("TYX_Library_AddFilesImpl::Run commit failed : %s", e.what());
+    }
   }
   if (outcome == Outcome::Failed) {
     TYX_Log::Instance()->Add("TYX_Library_AddFilesImpl::Run failed : %s", error_.c_str());
@@ -150,6 +155,7 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::RunFileList() {
   Send(WM_ADDFILES_START, nullptr, false);
   auto stopped = [this] {
     if (!StopRequested()) return false;
+    CommitGroup();
     Post(WM_ADDFILES_STOP, nullptr, false);
     return true;
   };
@@ -157,13 +163,15 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::RunFileList() {
     tagPathItem& item = items_[current_];
     ++info_.processed;
     if (stopped()) return Outcome::Stopped;
-    Send(WM_ADDFILES_ONEITEM_START, nullptr, false);
+    // Every per-file report is posted: a synchronous hand-over per file costs more than reading the
+    // file's tags, and the window's lists come from this worker's record at the end anyway.
+    Post(WM_ADDFILES_ONEITEM_START, nullptr, false);
     if (stopped()) return Outcome::Stopped;
     item.status = kAddStatusAdded;
     item.libraryIndex = kNoLibraryIndex;
     info_.path = item.path;
     info_.status = item.status;
-    Send(WM_ADDFILES_READDATA, &item, false);
+    Post(WM_ADDFILES_READDATA, &item, false);
     if (stopped()) return Outcome::Stopped;
     if (toPlaylist) {
       const TYX_ImportFailure why = ProbeAudioFile(item.path);
@@ -174,10 +182,12 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::RunFileList() {
     }
     info_.status = item.status;
     results_.push_back(item);
-    Send(WM_ADDFILES_ONEITEM_END, &item, true);
+    if (grouped_.size() >= kInsertGroup) CommitGroup();
+    Post(WM_ADDFILES_ONEITEM_END, &item, true);
     if (stopped()) return Outcome::Stopped;
     WaitWhileSuspended();
   }
+  CommitGroup();
   Post(WM_ADDFILES_COMPLETE, nullptr, false);
   return Outcome::Completed;
 }
@@ -196,6 +206,10 @@ void TYX_Library_AddFilesImpl::AddOne(tagPathItem& item) {
     return;
   }
   TYX_Library* library = libraryManager_->GetLibrary();
+  if (!groupOpen_) {
+    library->BeginUpdate();
+    groupOpen_ = true;
+  }
   const std::uint32_t before = library->CountItem();
   const std::uint32_t index = library->InsertItem(item.path, kItemKindFile);
   item.libraryIndex = index;
@@ -209,6 +223,32 @@ void TYX_Library_AddFilesImpl::AddOne(tagPathItem& item) {
     item.status = kAddStatusAdded;
     ++info_.added;
     ++summary_.added;
+    // The caller records the item next; its place there is remembered in case the group is lost.
+    grouped_.push_back(results_.size());
+  }
+}
+
+void TYX_Library_AddFilesImpl::CommitGroup() {
+  if (!groupOpen_) return;
+  groupOpen_ = false;
+  std::vector<std::size_t> grouped;
+  grouped.swap(grouped_);
+  TYX_Library* library = libraryManager_->GetLibrary();
+  if (library->EndUpdate()) return;
+  TYX_Log::Instance()->Add("TYX_Library_AddFilesImpl::CommitGroup - the store lost a group of %zu songs",
+                           grouped.size());
+  for (std::size_t pos : grouped) {
+    if (pos >= results_.size()) continue;
+    tagPathItem& r = results_[pos];
+    if (library->FindItem(r.path) != kNoLibraryIndex) continue;
+    r.libraryIndex = library->InsertItem(r.path, kItemKindFile);
+    if (r.libraryIndex == kNoLibraryIndex) {
+      r.status = kAddStatusRefused;
+      --info_.added;
+      --summary_.added;
+      ++info_.failed;
+      summary_.AddFailure(r.path, TYX_ImportFailure::Refused);
+    }
   }
 }
 
@@ -221,6 +261,7 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::RunFolderList() {
   for (current_ = 0; current_ < items_.size(); ++current_) {
     tagPathItem& folder = items_[current_];
     if (StopRequested()) {
+      CommitGroup();
       Post(WM_ADDFOLDERS_STOP, nullptr, false);
       return Outcome::Stopped;
     }
@@ -230,6 +271,7 @@ TYX_Library_AddFilesImpl::Outcome TYX_Library_AddFilesImpl::RunFolderList() {
     Post(WM_ADD_ONEITEM_END, &folder, false);
     WaitWhileSuspended();
   }
+  CommitGroup();
   Post(WM_ADDFOLDERS_COMPLETE, nullptr, false);
   return Outcome::Completed;
 }
@@ -244,7 +286,10 @@ bool TYX_Library_AddFilesImpl::WalkFolder(TYX_FolderWalker& walker) {
   bool stopped = false;
   auto stop = [&] {
     if (!StopRequested()) return false;
-    if (!stopped) Post(WM_ADDFOLDERS_STOP, nullptr, false);
+    if (!stopped) {
+      CommitGroup();
+      Post(WM_ADDFOLDERS_STOP, nullptr, false);
+    }
     stopped = true;
     return true;
   };
@@ -285,7 +330,8 @@ bool TYX_Library_AddFilesImpl::WalkFolder(TYX_FolderWalker& walker) {
     folder.libraryIndex = file.libraryIndex;
     info_.status = file.status;
     results_.push_back(file);
-    Send(WM_ADD_ONEFILE_END, &file, true);
+    if (grouped_.size() >= kInsertGroup) CommitGroup();
+    Post(WM_ADD_ONEFILE_END, &file, true);
     if (stop()) return Visit::Stop;
     WaitWhileSuspended();
     return stop() ? Visit::Stop : Visit::Continue;
@@ -295,6 +341,8 @@ bool TYX_Library_AddFilesImpl::WalkFolder(TYX_FolderWalker& walker) {
 }
 
 void TYX_Library_AddFilesImpl::WaitWhileSuspended() {
+  // Nothing stays uncommitted while the worker waits for the person.
+  if (suspended_.load()) CommitGroup();
   while (suspended_.load() && !stop_.load()) resumeEvent_.Wait(INFINITE);
 }
 

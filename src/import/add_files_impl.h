@@ -30,6 +30,10 @@ class TYX_Library_AddFilesImpl {
 
   enum class Outcome { NotRun, Running, Completed, Stopped, Failed };
 
+  // Inserts are grouped into one store transaction of at most this many files. A group is committed
+  // before the worker pauses and when the run ends, however it ends.
+  static constexpr std::size_t kInsertGroup = 50;
+
   TYX_Library_AddFilesImpl();
   ~TYX_Library_AddFilesImpl();  // stops and joins a running worker
   TYX_Library_AddFilesImpl(const TYX_Library_AddFilesImpl&) = delete;
@@ -89,6 +93,9 @@ class TYX_Library_AddFilesImpl {
   void AddOne(tagPathItem& item);
   void Fail(tagPathItem& item, int status, TYX_ImportFailure reason);
   void WaitWhileSuspended();
+  // Commits the open insert group. When the store lost the group, its songs are inserted again one by
+  // one and the record is corrected.
+  void CommitGroup();
   bool StopRequested() const { return stop_.load(); }
 
   // Message delivery. Sends give up after kAddFilesSendTimeoutMs and are skipped once a stop is asked.
@@ -124,6 +131,8 @@ class TYX_Library_AddFilesImpl {
   TYX_ImportSummary summary_;
   std::string error_;
   std::atomic<Outcome> outcome_{Outcome::NotRun};
+  bool groupOpen_ = false;             // the worker
+  std::vector<std::size_t> grouped_;   // positions in results_ of the open group's inserts
 
   TYX_Library_AddFilesOutbox outbox_;
 };

@@ -149,6 +149,8 @@ void TYX_Library_AddFilesPopup::FinishRun(int result) {
   collected_ = worker_.TakeResults();
   if (worker_.GetOutcome() != TYX_Library_AddFilesImpl::Outcome::NotRun) info_ = worker_.Info();
   ShowProgress();
+  // The final counts are drawn before the popup goes.
+  UpdateWindow();
   EndDialog(result);
 }
 

@@ -168,6 +168,9 @@ void TYX_Library_AutoScanPopup::FinishRun(int result) {
     collected_ = worker_.TakeResults();
     info_ = worker_.Info();
   }
+  // The final counts are drawn before the popup goes.
+  Invalidate();
+  UpdateWindow();
   EndDialog(result);
 }
 
