@@ -103,6 +103,8 @@ TEST(Melody, SmafPolyphonyFollowsTheScoreTrackFormat) {
   EXPECT_EQ(GetPolyCount(dir.Write("d.mmf", Smaf(3))), 64);
   EXPECT_EQ(GetPolyCount(dir.Write("e.mmf", "MMMD")), 0);
   EXPECT_EQ(GetPolyCount(dir.Write("f.mmf", "RIFF....WAVE")), 0);
+  // Sound chunks behind another file's signature are not a melody.
+  EXPECT_EQ(GetPolyCount(dir.Write("g.mmf", "RIFF" + Smaf(3).substr(4))), 0);
 }
 
 }  // namespace

@@ -273,6 +273,13 @@ TEST(SettingsStoreTest, TextFormRoundTripsEveryCharacter) {
     EXPECT_EQ(out[i].name, in[i].name);
     EXPECT_EQ(out[i].value, in[i].value);
   }
+  // A store without values is a header and an end line.
+  ASSERT_TRUE(TYX_SettingsStore::Parse(TYX_SettingsStore::Serialize({}), out, error)) << error;
+  EXPECT_TRUE(out.empty());
+  // A store without a file keeps nothing and says so.
+  TYX_SettingsStore nowhere("");
+  EXPECT_FALSE(nowhere.IsWritable());
+  EXPECT_FALSE(nowhere.Set("S", "N", {TYX_SettingsStore::Type::Int, 1, ""}));
   EXPECT_FALSE(TYX_SettingsStore::Parse(text + "extra\n", out, error));
   EXPECT_FALSE(TYX_SettingsStore::Parse("", out, error));
   EXPECT_FALSE(TYX_SettingsStore::Parse("# TYX settings 1\nA\tB\ti\t99999999999\n# end 1\n", out, error));
