@@ -4,9 +4,12 @@
 #include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacpicture.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/infotag.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 
 #include <cstring>
 #include <filesystem>
@@ -171,6 +174,16 @@ TEST_F(MediaTagSources, Id3v1FillsWhatASparseId3v2TagLacks) {
   EXPECT_EQ(r->GetArtist(), "");
   EXPECT_EQ(r->GetAlbum(), "Help!");
   EXPECT_EQ(r->GetGenre(), "Pop");
+
+  // Players that read only the ID3v1 tag see the same fields; it keeps the year of a full date.
+  r->SetReleaseDate("1965-08-06");
+  ASSERT_EQ(r->Save(), 0) << r->GetLastError();
+  TagLib::MPEG::File f(path.c_str());
+  ASSERT_TRUE(f.ID3v1Tag());
+  EXPECT_EQ(f.ID3v1Tag()->title().to8Bit(true), "Yesterday (Remastered)");
+  EXPECT_EQ(f.ID3v1Tag()->artist().to8Bit(true), "");
+  EXPECT_EQ(f.ID3v1Tag()->year(), 1965u);
+  EXPECT_EQ(f.ID3v1Tag()->track(), 13u);
 }
 
 TEST_F(MediaTagSources, WavWithOnlyRiffInfoShowsEveryBasicField) {
@@ -202,6 +215,16 @@ TEST_F(MediaTagSources, WavWithOnlyRiffInfoShowsEveryBasicField) {
   EXPECT_EQ(r->GetGenre(), "Traditional");
   EXPECT_EQ(r->GetTitle(), "아리랑");
   EXPECT_EQ(r->GetLyrics(), "가사");
+
+  // Readers of RIFF INFO alone see the saved fields, the year of a full date included.
+  r->SetReleaseDate("1927-10-01");
+  r->SetTitle("Arirang");
+  ASSERT_EQ(r->Save(), 0) << r->GetLastError();
+  TagLib::RIFF::WAV::File f(path.c_str());
+  ASSERT_TRUE(f.InfoTag());
+  EXPECT_EQ(f.InfoTag()->title().to8Bit(true), "Arirang");
+  EXPECT_EQ(f.InfoTag()->year(), 1927u);
+  EXPECT_EQ(f.InfoTag()->genre().to8Bit(true), "Traditional");
 }
 
 // Embeds the picture bytes with the given MIME type through TagLib, as other taggers write them.
