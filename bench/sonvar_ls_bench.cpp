@@ -60,12 +60,15 @@ int main(int argc, char** argv) {
     lib->BeginUpdate();
     for (int i = 0; i < songs; ++i) {
       const std::string dir = root + "/music/artist" + std::to_string(i / 1000) + "/album" + std::to_string(i / 12);
-      if (i % 12 == 0) fs::create_directories(dir);
+      if (i % 12 == 0 || i % 1000 == 0) fs::create_directories(dir);
       const std::string path = dir + "/" + std::to_string(i % 12 + 1) + " 노래 제목 " + std::to_string(i) + ".mp3";
       std::ofstream(path) << "x";
       const std::uint32_t index = lib->InsertItem(path, TYX::kItemKindFile);
-      all->InsertItem(index, 0);
       TYX::TYX_LibraryItem* item = store.GetLibraryItem(index);
+      if (item == nullptr || all->InsertItem(index, 0) == TYX::kNoPosition) {
+        std::fprintf(stderr, "cannot add %s\n", path.c_str());
+        return 1;
+      }
       TYX::TYX_LibraryItemData d = item->GetData();
       d.Text(TYX::ItemText::Title) = "노래 제목 " + std::to_string(i);
       d.Text(TYX::ItemText::Artist) = "가수 " + std::to_string(i / 1000);

@@ -31,9 +31,8 @@ std::string HostSession::Open(const Options& options) {
   }
   location_->Apply();
 
-  // Prompts get their default answer and are logged: the commands that need a person's answer bring
-  // their own user agent.
-  Win::SetUserAgent(std::make_shared<Win::HeadlessUserAgent>());
+  // Without an agent of the command's own, prompts get their default answer and are logged.
+  Win::SetUserAgent(options.agent ? options.agent : std::make_shared<Win::HeadlessUserAgent>());
   if (!TYX_Skin::LoadDefault()) return "the default skin cannot be loaded";
   if (!options.cdImages.empty()) Audio::SetAudioCD(Audio::CreateCdioAudioCD(options.cdImages, true));
   cdDrives_ = Audio::AudioCD() ? Audio::AudioCD()->DriveCount() : 0;

@@ -10,6 +10,7 @@
 #include "data_location.h"
 #include "host_frame.h"
 #include "page_directory.h"
+#include "platform/user_agent.h"
 
 namespace TYX::Host {
 
@@ -19,6 +20,8 @@ class HostSession {
     std::string dataFolder;               // empty: the default folders
     bool createLibrary = false;           // false: a missing library is an error
     std::vector<std::string> cdImages;    // cue sheets that act as CD drives before the real drives
+    // The person at the screen; null: prompts take their default answer and are logged.
+    std::shared_ptr<Win::UserAgent> agent;
   };
 
   HostSession();

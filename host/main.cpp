@@ -8,13 +8,16 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "host_session.h"
+#include "import_command.h"
 #include "list_command.h"
 #include "page_directory.h"
+#include "platform/os_services.h"
 #include "shot_command.h"
 
 using namespace TYX;
@@ -68,8 +71,25 @@ int Usage(const std::string& message, const std::string& command = {}) {
 }
 
 int RunImport(const ParsedCommand& cmd) {
-  (void)cmd;
-  return Fail(1, cmd.command + " is not available in this build");
+  std::vector<std::string> paths = cmd.operands;
+  if (cmd.command == "scan" && paths.empty()) paths.push_back(Win::Os::GetMusicFolder());
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
+  HostSession session;
+  HostSession::Options open;
+  open.dataFolder = cmd.dataFolder;
+  open.createLibrary = true;
+  open.agent = agent;
+  // A missing path is refused before the library is made or touched.
+  for (const std::string& p : paths) {
+    std::error_code ec;
+    if (!std::filesystem::exists(p, ec)) return Fail(1, "no such file or folder: " + p);
+  }
+  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
+  if (cmd.verbose) std::fprintf(stderr, "library: %s\n", session.Location().LibraryFile().c_str());
+  const ImportCommand::Result r = ImportCommand::Run(session, *agent, paths, !cmd.quiet && isatty(2));
+  if (!r.error.empty()) return Fail(r.exitCode, r.error);
+  if (!cmd.quiet || r.exitCode != 0) std::fputs(r.report.c_str(), stdout);
+  return r.exitCode;
 }
 
 int RunList(const ParsedCommand& cmd) {

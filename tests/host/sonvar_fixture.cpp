@@ -17,7 +17,7 @@
 namespace TYX::Test {
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::map<std::string, std::string>& env, int timeoutSeconds) {
+                      const std::map<std::string, std::string>& env, int timeoutSeconds, int uid) {
   ProgramRun run;
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return run;
@@ -28,6 +28,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     close(outPipe[0]);
     close(errPipe[0]);
     for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+    if (uid >= 0 && (setgid(static_cast<gid_t>(uid)) != 0 || setuid(static_cast<uid_t>(uid)) != 0)) _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -73,15 +74,17 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
 SonvarTest::SonvarTest() { std::filesystem::create_directories(Music()); }
 
-ProgramRun SonvarTest::Sonvar(const std::vector<std::string>& args) const {
+ProgramRun SonvarTest::Sonvar(const std::vector<std::string>& args, int uid) const {
   const std::map<std::string, std::string> env = {{"XDG_DATA_HOME", XdgData()},
                                                   {"XDG_CONFIG_HOME", Root() + "/xdg-config"},
                                                   {"XDG_STATE_HOME", Root() + "/xdg-state"},
                                                   {"HOME", Root() + "/home"},
                                                   {"TYX_LOG_FILE", ""},
                                                   {"TYX_CD_IMAGES", ""}};
-  return RunProgram(SONVAR_PROGRAM, args, env, 120);
+  return RunProgram(SONVAR_PROGRAM, args, env, 120, uid);
 }
+
+ProgramRun SonvarTest::SonvarAsNobody(const std::vector<std::string>& args) const { return Sonvar(args, 65534); }
 
 ProgramRun SonvarTest::SonvarData(const std::vector<std::string>& args) const {
   std::vector<std::string> all = {"--data", Data()};

@@ -19,9 +19,10 @@ struct ProgramRun {
   std::string err;
 };
 
-// Runs a program with arguments and extra environment variables; kills it after timeoutSeconds.
+// Runs a program with arguments and extra environment variables; kills it after timeoutSeconds. With
+// a user ID (the caller being root), the program runs as that user.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::map<std::string, std::string>& env, int timeoutSeconds);
+                      const std::map<std::string, std::string>& env, int timeoutSeconds, int uid = -1);
 
 struct SongSpec {
   std::string file;  // relative to the music folder
@@ -33,7 +34,9 @@ class SonvarTest : public ::testing::Test {
   SonvarTest();
 
   // sonvar with the test's XDG folders, the arguments as given.
-  ProgramRun Sonvar(const std::vector<std::string>& args) const;
+  ProgramRun Sonvar(const std::vector<std::string>& args, int uid = -1) const;
+  // sonvar as the user nobody (65534), for permission faults that root does not see.
+  ProgramRun SonvarAsNobody(const std::vector<std::string>& args) const;
   // sonvar --data <the test's data folder> ARGS.
   ProgramRun SonvarData(const std::vector<std::string>& args) const;
 

@@ -53,13 +53,5 @@ TEST_F(SonvarTest, ShotWritesAPngOfTheWindowForEachScreen) {
   EXPECT_THAT(nowhere.err, HasSubstr("cannot write " + Root() + "/no/such/folder/x.png"));
 }
 
-TEST_F(SonvarTest, ImportSaysItIsNotAvailableYet) {
-  const std::string song = MakeSong({"a.wav", "A", "B", "C", "D"});
-  const ProgramRun run = Sonvar({"--data", Data(), "import", song});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_THAT(run.err, HasSubstr("sonvar: import is not available in this build"));
-  EXPECT_FALSE(std::filesystem::exists(Data() + "/music_library.db"));
-}
-
 }  // namespace
 }  // namespace TYX::Test
