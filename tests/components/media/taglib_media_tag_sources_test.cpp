@@ -303,6 +303,87 @@ TEST_F(MediaTagSources, PicturesWithAMissingOrWrongMimeTypeAreKnownByTheirBytes)
   }
 }
 
+TEST_F(MediaTagSources, TheFrontCoverIsChosenAmongSeveralPictures) {
+  const Bytes back = MakeImage("png", 6, 6);
+  const Bytes front = MakeImage("jpg", 8, 8);
+  const Bytes other = MakeImage("bmp", 4, 4);
+  const TagLib::ByteVector backBytes(reinterpret_cast<const char*>(back.data()), static_cast<unsigned int>(back.size()));
+  const TagLib::ByteVector frontBytes(reinterpret_cast<const char*>(front.data()), static_cast<unsigned int>(front.size()));
+  const TagLib::ByteVector otherBytes(reinterpret_cast<const char*>(other.data()), static_cast<unsigned int>(other.size()));
+  // Back cover first, the front cover in the middle, another picture last.
+  {
+    const std::string path = dir_.File("covers.mp3");
+    std::filesystem::copy_file(PristineFile(SynthFormat::MP3), path);
+    TagLib::MPEG::File f(path.c_str());
+    int i = 0;
+    for (const auto& [type, bytes] : {std::pair{TagLib::ID3v2::AttachedPictureFrame::BackCover, backBytes},
+                                      std::pair{TagLib::ID3v2::AttachedPictureFrame::FrontCover, frontBytes},
+                                      std::pair{TagLib::ID3v2::AttachedPictureFrame::Artist, otherBytes}}) {
+      auto* p = new TagLib::ID3v2::AttachedPictureFrame();
+      p->setType(type);
+      p->setDescription(TagLib::String(std::to_string(i++)));
+      p->setPicture(bytes);
+      f.ID3v2Tag(true)->addFrame(p);
+    }
+    ASSERT_TRUE(f.save());
+    TYX_MediaPtr m = Open(path);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetAlbumImageData(), front);
+  }
+  {
+    const std::string path = dir_.File("covers.ogg");
+    std::filesystem::copy_file(PristineFile(SynthFormat::OGG), path);
+    TagLib::Ogg::Vorbis::File f(path.c_str());
+    for (const auto& [type, bytes] : {std::pair{TagLib::FLAC::Picture::BackCover, backBytes},
+                                      std::pair{TagLib::FLAC::Picture::FrontCover, frontBytes},
+                                      std::pair{TagLib::FLAC::Picture::Artist, otherBytes}}) {
+      auto* p = new TagLib::FLAC::Picture();
+      p->setType(type);
+      p->setData(bytes);
+      f.tag()->addPicture(p);
+    }
+    ASSERT_TRUE(f.save());
+    TYX_MediaPtr m = Open(path);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetAlbumImageData(), front);
+  }
+  {
+    const std::string path = dir_.File("covers.wma");
+    std::filesystem::copy_file(PristineFile(SynthFormat::WMA), path);
+    TagLib::ASF::File f(path.c_str());
+    for (const auto& [type, bytes] : {std::pair{TagLib::ASF::Picture::BackCover, backBytes},
+                                      std::pair{TagLib::ASF::Picture::FrontCover, frontBytes},
+                                      std::pair{TagLib::ASF::Picture::Artist, otherBytes}}) {
+      TagLib::ASF::Picture p;
+      p.setType(type);
+      p.setPicture(bytes);
+      f.tag()->addAttribute("WM/Picture", TagLib::ASF::Attribute(p));
+    }
+    ASSERT_TRUE(f.save());
+    TYX_MediaPtr m = Open(path);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetAlbumImageData(), front);
+  }
+  // Without a front cover, the first picture.
+  {
+    const std::string path = dir_.File("nofront.mp3");
+    std::filesystem::copy_file(PristineFile(SynthFormat::MP3), path);
+    TagLib::MPEG::File f(path.c_str());
+    int i = 0;
+    for (const auto& bytes : {backBytes, otherBytes}) {
+      auto* p = new TagLib::ID3v2::AttachedPictureFrame();
+      p->setType(TagLib::ID3v2::AttachedPictureFrame::BackCover);
+      p->setDescription(TagLib::String(std::to_string(i++)));
+      p->setPicture(bytes);
+      f.ID3v2Tag(true)->addFrame(p);
+    }
+    ASSERT_TRUE(f.save());
+    TYX_MediaPtr m = Open(path);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetAlbumImageData(), back);
+  }
+}
+
 TEST_F(MediaTagSources, APictureOfUnknownBytesKeepsItsStoredType) {
   // Bytes no signature matches: the stored type is all there is.
   const Bytes webp = {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', ' '};
