@@ -65,6 +65,15 @@ TEST_F(BandButtonTest, MouseDrivesTheDrawnStateAndAClickCommandsTheParent) {
   button.UpdateWindow();
   EXPECT_EQ(button.GetLastDrawState(), TYX_BandButton::kDisabled);
   EXPECT_FALSE(button.Click());
+  // Pressing a disabled or hidden button is refused and leaves it unpressed.
+  EXPECT_FALSE(button.MouseDown());
+  button.EnableWindow(true);
+  button.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(button.MouseDown());
+  EXPECT_FALSE(button.Click());
+  button.ShowWindow(SW_SHOW);
+  button.UpdateWindow();
+  EXPECT_NE(button.GetLastDrawState(), TYX_BandButton::kPressed);
   EXPECT_EQ(clicks, 1);
 }
 

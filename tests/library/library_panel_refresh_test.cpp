@@ -163,6 +163,31 @@ TEST_F(PanelTest, RefreshWithoutStoreFails) {
   EXPECT_EQ(lonely.GetCurrentListType(), TYX_BandWnd::kLibrary);
 }
 
+TEST_F(PanelTest, FillsWithoutAStoreOrWithoutListsFailAndWriteNothing) {
+  AddSong("a.mp3");
+  AddSong("bell.mid");
+  // A panel that has the store but was never created has no list controls.
+  LP bare;
+  bare.SetLibraryManager(store_.get());
+  EXPECT_EQ(bare.AddListItemLIB(0, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemMyMelody(1, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemWebDownload(0, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemNP(0), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemOldNP(0), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemSync(0), Win::E_FAIL);
+  EXPECT_EQ(bare.AddListItemCD(0), Win::E_FAIL);
+  // The created panel once the host has taken its store away.
+  panel_.SetLibraryManager(nullptr);
+  EXPECT_EQ(panel_.AddListItemLIB(0, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemMyMelody(1, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemWebDownload(0, LP::REFRESH_LEVEL_NONE), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemNP(0), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemOldNP(0), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemSync(0), Win::E_FAIL);
+  EXPECT_EQ(panel_.AddListItemCD(0), Win::E_FAIL);
+  for (int i = 0; i < LP::LIST_COUNT; ++i) EXPECT_EQ(Rows(List(static_cast<LP::ListIndex>(i))), 0) << i;
+}
+
 TEST_F(PanelTest, RingtonesAreListedOnlyInTheRingtoneList) {
   AddSong("song.mp3", "노래");
   const std::uint32_t small = AddSong("bell.mid", "벨");
@@ -382,6 +407,9 @@ TEST_F(PanelTest, ToolbarButtonsSitAtTheirPlaces) {
   EXPECT_EQ(panel_.GetToolbarButton(5)->GetRectInParent().right, 800 - 6);
   EXPECT_EQ(panel_.GetToolbarButton(4)->GetRectInParent().right, 800 - w5 - 12);
   EXPECT_EQ(panel_.GetToolbarButton(0)->GetRectInParent().top, 6);
+  // Each button sends its own command.
+  const Win::UINT commands[] = {1025, 1014, 1036, 1035, 1027, 1032, 1027};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(panel_.GetToolbarButton(i)->GetDlgCtrlID(), commands[i]) << i;
 }
 
 TEST_F(PanelTest, IconTablesMapFileTypesAndLyricFlags) {
