@@ -117,6 +117,8 @@ int RunList(const ParsedCommand& cmd) {
   if (r.exitCode == 2) return Usage(r.error, "ls");
   if (r.exitCode != 0) return Fail(r.exitCode, r.error);
   std::fwrite(r.table.data(), 1, r.table.size(), stdout);
+  // The count line follows the table also when stdout is a pipe.
+  std::fflush(stdout);
   if (!cmd.quiet) std::fprintf(stderr, "%s\n", r.summary.c_str());
   return 0;
 }
