@@ -5,7 +5,9 @@
 //
 // Every getter and setter may be called from any thread; the store serialises them. A setter writes
 // the new value to the store at once and returns false (leaving the old value) when that fails or
-// the song is no longer in the library.
+// the song is no longer in the library. Fields outside ItemText and ItemNumber (Count and beyond, or
+// a negative number cast to them) are refused by the setters (false, nothing written) and read as
+// empty or 0; so are the read-only path and kind for the setters.
 #include <array>
 #include <cstdint>
 #include <memory>

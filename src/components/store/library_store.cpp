@@ -14,22 +14,17 @@ TYX_LibraryStore::OpenResult TYX_LibraryStore::Open(const std::string& path) {
   OpenResult result;
   std::unique_ptr<TYX_StoreDatabase> db = TYX_StoreDatabase::Open(path, result.error);
   if (!db) return result;
-  // Everything is read before the first write, so a file that fails to load is left as it was.
+  // Everything is read before the first write (the upgrade, the switch to write-ahead logging, stock
+  // playlists a file lacks), so a file that fails to load is left as it was. A new file has nothing to
+  // read before its tables are made.
   std::string error;
-  bool current = db->FileVersion() == kSchemaVersion;
+  const bool empty = db->FileVersion() == 0;
   TYX_StoreDatabase* raw = db.get();
   auto core = std::make_unique<TYX_StoreCore>(std::move(db));
-  if (current) {
-    if (!core->Load(error) || !raw->Prepare(error)) {
-      result.error = "cannot open the library " + path + ": " + error;
-      return result;
-    }
-  } else {
-    // Older or new file: the whole file was checked at opening; upgrade, then load.
-    if (!raw->Prepare(error) || !core->Load(error)) {
-      result.error = "cannot open the library " + path + ": " + error;
-      return result;
-    }
+  bool ok = empty ? raw->Prepare(error) && core->Load(error) : core->Load(error) && raw->Prepare(error);
+  if (!ok || !core->StoreNewStock(error)) {
+    result.error = "cannot open the library " + path + ": " + error;
+    return result;
   }
   result.store.reset(new TYX_LibraryStore(path, std::move(core)));
   return result;
@@ -81,5 +76,7 @@ void TYX_LibraryStore::RegisterNotify(Win::HWND hwnd) { core_->Register(hwnd); }
 void TYX_LibraryStore::UnregisterNotify(Win::HWND hwnd) { core_->Unregister(hwnd); }
 
 std::string TYX_LibraryStore::GetLastError() const { return core_->LastError(); }
+
+bool TYX_LibraryStore::IsReadOnly() const { return core_->ReadOnly(); }
 
 }  // namespace TYX::Store

@@ -14,6 +14,13 @@
 //   0xAC76  playlist 4: 3 added, 4 removed, 6 properties changed (the play position).
 //   0xAC77  playlist 5: 3 added, 4 removed, 6 properties changed.
 // Emptying a list, or the library, sends one notice per kind of change with lParam ~0.
+//
+// Failed writes: every operation stores its change before it shows it, and reports a write the file
+// refused (full disk, read-only disk, I/O error) by its result, with the reason in GetLastError();
+// memory then stays as the file is. A batch (BeginUpdate/EndUpdate) whose transaction is lost, at its
+// commit or before, takes all its changes back: the store reads the file again into the same item and
+// playlist objects (songs of the batch become dead items) and sends every kind of notice of every list
+// with lParam ~0. Indexes the lost batch gave out are not given again while the store is open.
 #include <memory>
 #include <string>
 
@@ -33,6 +40,10 @@ class TYX_LibraryStore final : public TYX_LibraryManager {
 
   // Opens the library file at path, creating it (and its folder) when missing. A damaged file, one
   // written by a newer version and a database of another program are refused, and left unchanged.
+  // An intact library on a read-only disk or in a read-only folder opens read-only (IsReadOnly):
+  // everything reads, every write fails with a text saying so. One that cannot be read there (it
+  // needs an upgrade, or its last changes are still in its write-ahead log) is refused with a text
+  // saying read-only.
   static OpenResult Open(const std::string& path);
   // The default library file: $XDG_DATA_HOME (else ~/.local/share)/SonvarManager/music_library.db.
   static std::string DefaultPath();
@@ -48,6 +59,8 @@ class TYX_LibraryStore final : public TYX_LibraryManager {
   void UnregisterNotify(Win::HWND hwnd) override;
 
   const std::string& GetPath() const { return path_; }
+  // True when the file was opened read-only.
+  bool IsReadOnly() const;
   // The reason of the last failed write, empty when none failed.
   std::string GetLastError() const;
 

@@ -6,6 +6,12 @@
 // named ...Locked require it. File reads (tags, presence) happen without it, so a worker reading tags
 // never blocks the user-interface thread. Notices are collected under the lock and posted after it is
 // released (Post), from the thread that made the change.
+//
+// Memory follows the file: every change is written first, in a savepoint (BeginOpLocked/EndOpLocked),
+// and applied to memory only once the write succeeded. When a batch's transaction is lost (its commit
+// fails, or SQLite ends it early, as it may after an I/O error), the whole file is read again into
+// the same item and playlist objects (ReloadLocked), so pointers stay valid and memory equals the file.
+// Song indexes given out by the lost batch are not given again in this session.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,6 +43,21 @@ using NoticeList = std::vector<Notice>;
 // Folds a long list into one notice per message and code, with param ~0 (emptying a list).
 void CoalesceNotices(NoticeList& notices);
 
+// The songs of a removal: one, or many (ascending).
+class SongSet {
+ public:
+  explicit SongSet(std::uint32_t one) : one_(one) {}
+  explicit SongSet(std::vector<std::uint32_t> ascending) : many_(std::move(ascending)), isOne_(false) {}
+  bool Has(std::uint32_t song) const;
+  bool IsOne() const { return isOne_; }
+  std::uint32_t One() const { return one_; }
+
+ private:
+  std::uint32_t one_ = 0;
+  std::vector<std::uint32_t> many_;
+  bool isOne_ = true;
+};
+
 class TYX_StoreCore {
  public:
   explicit TYX_StoreCore(std::unique_ptr<TYX_StoreDatabase> db);
@@ -44,8 +65,12 @@ class TYX_StoreCore {
   TYX_StoreCore(const TYX_StoreCore&) = delete;
   TYX_StoreCore& operator=(const TYX_StoreCore&) = delete;
 
-  // Reads the whole file into memory and makes missing stock playlists. Called once, before any use.
+  // Reads the whole file into memory, without writing, and makes the stock playlists it lacks in
+  // memory. Called once, before any use.
   bool Load(std::string& error);
+  // Stores the stock playlists Load made (not for a file opened read-only). Called after Load.
+  bool StoreNewStock(std::string& error);
+  bool ReadOnly() const { return db_->ReadOnly(); }
 
   // The notice message of a stock playlist, 0 for one without notices.
   static std::uint32_t MessageOf(std::uint32_t stockId);
@@ -59,6 +84,12 @@ class TYX_StoreCore {
   // Stores a new song (data filled by the caller) and returns its index, or ~0 with lastError set.
   std::uint32_t AddSongLocked(const std::string& key, const TYX_LibraryItemData& data, NoticeList& notices);
   std::int32_t RemoveSongLocked(std::uint32_t index, NoticeList& notices);
+  // Removes every live song (the last index first) in one step: all or, when the write fails, none.
+  std::int32_t RemoveAllSongsLocked(NoticeList& notices);
+  // Removes live songs (songs in the order to store, set the same ones for look-ups) in one step:
+  // marks them removed, takes them out of every playlist and moves the play position with them; all
+  // or none.
+  std::int32_t RemoveSongsLocked(const std::vector<std::uint32_t>& songs, const SongSet& set, NoticeList& notices);
   // Stores new fields of a live song; false (fields unchanged) when the write fails.
   bool WriteItemLocked(TYX_StoreItem& item, const TYX_LibraryItemData& data, NoticeList& notices);
   std::int32_t PackLocked(NoticeList& notices);
@@ -68,7 +99,8 @@ class TYX_StoreCore {
   TYX_StorePlaylist* NewPlaylistLocked(TYX_StorePlaylist* parent, const std::string& title);
   std::uint32_t NextPlaylistIdLocked() { return nextPlaylistId_++; }
 
-  // One change that spans several statements: a savepoint, released or rolled back by EndOp.
+  // One change: a savepoint, released (ok) or rolled back by EndOp. EndOp is false when the change is
+  // not stored; memory is then as the file is (reloaded when a batch was lost with it).
   bool BeginOpLocked();
   bool EndOpLocked(bool ok);
   // Records a failed write.
@@ -81,6 +113,8 @@ class TYX_StoreCore {
   // Notices.
   void Register(Win::HWND hwnd);
   void Unregister(Win::HWND hwnd);
+  // Posts the notices of a change, and those of a reload after a lost batch. Called without the lock
+  // at the end of every operation that writes, also when it failed.
   void Post(const NoticeList& notices);
 
   std::string LastError() const;
@@ -93,18 +127,31 @@ class TYX_StoreCore {
 
  private:
   std::unique_ptr<TYX_StoreDatabase> db_;                  // mu
-  std::vector<std::unique_ptr<TYX_StoreItem>> items_;      // mu; by index, null for packed before load
+  // Reads the file into memory: new objects on the first load, the same objects on a reload.
+  bool ReadFileLocked(bool initial, std::string& error);
+  // After a failed write: ends a transaction SQLite left open, and reloads the file when the batch's
+  // transaction is gone.
+  void RecoverLocked();
+  void ReloadLocked();
+
+  // mu; by index: every song of the file, and the dead objects of songs packed or lost in this session.
+  // A map, as indexes are sparse after many removals (and a damaged file may name any number).
+  std::unordered_map<std::uint32_t, std::unique_ptr<TYX_StoreItem>> items_;
+  std::vector<std::unique_ptr<TYX_StoreItem>> retired_;    // mu; objects a reload replaced, kept for their holders
   // mu; live songs by normalised path (views of the items' paths, which never change or move)
   std::unordered_map<std::string_view, std::uint32_t> byPath_;
-  std::uint32_t nextIndex_ = 0;                            // mu
+  std::uint32_t nextIndex_ = 0;                            // mu; never lowered, also by a reload
   std::uint32_t liveCount_ = 0;                            // mu
   std::uint32_t removedCount_ = 0;                         // mu; removed, not yet packed
   std::vector<std::unique_ptr<TYX_StorePlaylist>> playlists_;  // mu; every playlist ever made here
   std::uint32_t nextPlaylistId_ = 100;                     // mu
   int batchDepth_ = 0;                                     // mu
   bool inTransaction_ = false;                             // mu; the batch transaction is open
-  bool broken_ = false;                                    // mu; a batch commit failed
+  bool batchLost_ = false;                                 // mu; the open batch's transaction was lost
+  bool broken_ = false;                                    // mu; a reload failed: memory may differ from the file
   std::string lastError_;                                  // mu
+  NoticeList pendingNotices_;                              // mu; a reload's, for the next Post
+  std::vector<TYX_StorePlaylist*> newStock_;               // mu; made by Load, not stored yet
 
   mutable std::mutex notifyMu_;
   std::vector<Win::HWND> windows_;  // notifyMu_

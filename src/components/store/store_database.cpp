@@ -1,7 +1,9 @@
 #include "components/store/store_database.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string_view>
 
@@ -71,6 +73,13 @@ std::string ColumnText(sqlite3_stmt* st, int col) {
   return t ? std::string(reinterpret_cast<const char*>(t), static_cast<std::size_t>(n)) : std::string();
 }
 
+// True when a column holds a whole number that fits 32 unsigned bits.
+bool IsUint32(sqlite3_stmt* st, int col) {
+  if (sqlite3_column_type(st, col) != SQLITE_INTEGER) return false;
+  std::int64_t v = sqlite3_column_int64(st, col);
+  return v >= 0 && v <= 0xFFFFFFFFLL;
+}
+
 // Reads one integer answer of a statement without a parameter.
 bool QueryInt(sqlite3* db, const char* sql, std::int64_t& out, std::string& error) {
   sqlite3_stmt* st = nullptr;
@@ -85,6 +94,31 @@ bool QueryInt(sqlite3* db, const char* sql, std::int64_t& out, std::string& erro
   if (rc != SQLITE_OK) error = std::string(sql) + ": " + sqlite3_errmsg(db);
   sqlite3_finalize(st);
   return rc == SQLITE_OK;
+}
+
+// True when this process may write the file or folder.
+bool CanWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+std::string FolderOf(const std::string& path) {
+  std::string parent = std::filesystem::path(path).parent_path().string();
+  return parent.empty() ? "." : parent;
+}
+
+// "file:" URI of a path, read as a file that does not change (no locks, no write-ahead log).
+std::string ImmutableUri(const std::string& path) {
+  static const char* kHex = "0123456789ABCDEF";
+  std::string absolute = std::filesystem::absolute(path).string();
+  std::string uri = "file:";
+  for (unsigned char c : absolute) {
+    if (std::isalnum(c) != 0 || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 0xF];
+    }
+  }
+  return uri + "?immutable=1";
 }
 
 }  // namespace
@@ -109,15 +143,54 @@ std::unique_ptr<TYX_StoreDatabase> TYX_StoreDatabase::Open(const std::string& pa
   if (!exists) {
     fs::path parent = fs::path(path).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
+    std::error_code dirEc;
+    if (!fs::is_directory(FolderOf(path), dirEc)) {
+      error = "cannot create the folder of the library file " + path + (ec ? ": " + ec.message() : std::string());
+      return nullptr;
+    }
+    if (!CanWrite(FolderOf(path))) {
+      error = "cannot create the library file " + path + ": its folder is read-only or not writable";
+      return nullptr;
+    }
   }
   sqlite3* raw = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (exists ? 0 : SQLITE_OPEN_CREATE);
   int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-  std::unique_ptr<TYX_StoreDatabase> db(new TYX_StoreDatabase(raw));
+  std::unique_ptr<TYX_StoreDatabase> db(new TYX_StoreDatabase(raw, path));
   if (rc != SQLITE_OK) {
     error = "cannot open the library file " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     return nullptr;
   }
+  if (db->Check(error)) return db;
+  // A file another program holds is never read behind its back.
+  if (!exists || db->busy_ || (CanWrite(path) && CanWrite(FolderOf(path)))) return nullptr;
+
+  // A read-only disk or folder: SQLite cannot make the write-ahead log it needs beside the file, so
+  // the file is read as one that cannot change. Changes still in a log there cannot be read so.
+  const std::string wal = path + "-wal";
+  if (fs::exists(wal, ec) && fs::file_size(wal, ec) > 0 && !ec) {
+    error = "the library file " + path + " is on a read-only disk or in a read-only folder and its last changes "
+            "are still in " + wal + ": open it once where it can be written";
+    return nullptr;
+  }
+  db.reset();
+  raw = nullptr;
+  rc = sqlite3_open_v2(ImmutableUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                       nullptr);
+  db.reset(new TYX_StoreDatabase(raw, path));
+  if (rc != SQLITE_OK) {
+    error = "cannot open the library file " + path + " read-only: " +
+            (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+    return nullptr;
+  }
+  db->readOnly_ = true;
+  if (!db->Check(error)) return nullptr;
+  return db;
+}
+
+bool TYX_StoreDatabase::Check(std::string& error) {
+  sqlite3* raw = db_;
+  const std::string& path = path_;
   sqlite3_extended_result_codes(raw, 1);
   sqlite3_busy_timeout(raw, 250);
 
@@ -126,54 +199,76 @@ std::unique_ptr<TYX_StoreDatabase> TYX_StoreDatabase::Open(const std::string& pa
   // One program at a time: the file stays locked while this store has it open.
   if (!QueryInt(raw, "PRAGMA locking_mode = EXCLUSIVE", appId, why)) {
     error = "cannot open the library file " + path + ": " + why;
-    return nullptr;
+    return false;
   }
   if (!QueryInt(raw, "PRAGMA application_id", appId, why) || !QueryInt(raw, "PRAGMA user_version", version, why) ||
       !QueryInt(raw, "SELECT count(*) FROM sqlite_master", tables, why)) {
-    if ((sqlite3_errcode(raw) & 0xFF) == SQLITE_BUSY) {
+    const int code = sqlite3_errcode(raw) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+      busy_ = true;
       error = "the library file " + path + " is in use by another program";
-    } else {
+    } else if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) {
       error = "the library file " + path + " is damaged or not a database (" + why + ")";
+    } else {
+      // Not the file's fault: the disk, the folder or the rights refused to give it.
+      error = "cannot read the library file " + path + " (" + why + ")";
     }
-    return nullptr;
+    return false;
   }
   if (appId == 0 && version == 0 && tables == 0) {
-    db->fileVersion_ = 0;  // new or empty file
-    return db;
-  }
-  if (appId != kApplicationId) {
-    error = "the file " + path + " is not a music library file";
-    return nullptr;
-  }
-  if (version > kSchemaVersion) {
-    error = "the library file " + path + " was written by a newer version (schema " + std::to_string(version) +
-            "; this program reads up to " + std::to_string(kSchemaVersion) + ")";
-    return nullptr;
-  }
-  if (version < 1) {
-    error = "the library file " + path + " is damaged (schema version " + std::to_string(version) + ")";
-    return nullptr;
-  }
-  sqlite3_stmt* st = nullptr;
-  rc = sqlite3_prepare_v2(raw, "PRAGMA quick_check", -1, &st, nullptr);
-  std::string verdict;
-  if (rc == SQLITE_OK) {
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-      std::string line = ColumnText(st, 0);
-      if (line != "ok") verdict += (verdict.empty() ? "" : "; ") + line;
+    fileVersion_ = 0;  // new or empty file
+  } else {
+    if (appId != kApplicationId) {
+      error = "the file " + path + " is not a music library file";
+      return false;
     }
-    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    if (version > kSchemaVersion) {
+      error = "the library file " + path + " was written by a newer version (schema " + std::to_string(version) +
+              "; this program reads up to " + std::to_string(kSchemaVersion) + ")";
+      return false;
+    }
+    if (version < 1) {
+      error = "the library file " + path + " is damaged (schema version " + std::to_string(version) + ")";
+      return false;
+    }
+    // The full check: a quick one misses an index that disagrees with its table, and writes through
+    // such an index (removing a song's entries) would break the library for good.
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(raw, "PRAGMA integrity_check", -1, &st, nullptr);
+    std::string verdict;
+    if (rc == SQLITE_OK) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::string line = ColumnText(st, 0);
+        if (line != "ok") verdict += (verdict.empty() ? "" : "; ") + line;
+      }
+      if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK && verdict.empty()) verdict = sqlite3_errmsg(raw);
+    sqlite3_finalize(st);
+    if (!verdict.empty()) {
+      if (verdict.size() > 300) verdict = verdict.substr(0, 300) + "...";
+      error = "the library file " + path + " is damaged (" + verdict + ")";
+      return false;
+    }
+    fileVersion_ = static_cast<int>(version);
   }
-  if (rc != SQLITE_OK && verdict.empty()) verdict = sqlite3_errmsg(raw);
-  sqlite3_finalize(st);
-  if (!verdict.empty()) {
-    if (verdict.size() > 300) verdict = verdict.substr(0, 300) + "...";
-    error = "the library file " + path + " is damaged (" + verdict + ")";
-    return nullptr;
-  }
-  db->fileVersion_ = static_cast<int>(version);
-  return db;
+  // SQLite opens a file it may not write read-only by itself.
+  if (sqlite3_db_readonly(raw, "main") == 1) readOnly_ = true;
+  return true;
 }
+
+std::string TYX_StoreDatabase::ReadOnlyText() const {
+  return "the library file " + path_ + " is open read-only (its disk or folder cannot be written): "
+         "the change was not stored";
+}
+
+bool TYX_StoreDatabase::Writable(std::string& error) const {
+  if (!readOnly_) return true;
+  error = ReadOnlyText();
+  return false;
+}
+
+bool TYX_StoreDatabase::InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 bool TYX_StoreDatabase::Exec(const char* sql, std::string& error) {
   char* msg = nullptr;
@@ -187,6 +282,15 @@ bool TYX_StoreDatabase::Exec(const char* sql, std::string& error) {
 }
 
 bool TYX_StoreDatabase::Prepare(std::string& error) {
+  if (readOnly_) {
+    if (fileVersion_ < kSchemaVersion) {
+      error = "the library file " + path_ + " is read-only (its disk or folder cannot be written) and " +
+              (fileVersion_ == 0 ? std::string("empty") :
+                                   "of an older version (schema " + std::to_string(fileVersion_) + ") that needs an upgrade");
+      return false;
+    }
+    return true;  // nothing to prepare for reading
+  }
   if (fileVersion_ < kSchemaVersion) {
     if (!Exec("BEGIN IMMEDIATE", error)) {
       error = "cannot upgrade the library file: " + error;
@@ -269,6 +373,11 @@ bool TYX_StoreDatabase::LoadPlaylists(const std::function<void(PlaylistRow&&)>& 
                               -1, &st, nullptr);
   while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
     PlaylistRow row;
+    if (!IsUint32(st, 0) || !IsUint32(st, 1) || !IsUint32(st, 2) || sqlite3_column_int64(st, 0) == 0) {
+      error = "damaged library file: a playlist has a bad id (" + ColumnText(st, 0) + ")";
+      sqlite3_finalize(st);
+      return false;
+    }
     row.id = static_cast<std::uint32_t>(sqlite3_column_int64(st, 0));
     row.parent = static_cast<std::uint32_t>(sqlite3_column_int64(st, 1));
     row.stockId = static_cast<std::uint32_t>(sqlite3_column_int64(st, 2));
@@ -292,6 +401,11 @@ bool TYX_StoreDatabase::LoadEntries(
   int rc = sqlite3_prepare_v2(db_, "SELECT playlist, seq, song FROM entries ORDER BY playlist, seq", -1, &st,
                               nullptr);
   while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+    if (!IsUint32(st, 0) || !IsUint32(st, 2) || sqlite3_column_int64(st, 1) < 0) {
+      error = "damaged library file: a playlist entry has a bad number";
+      sqlite3_finalize(st);
+      return false;
+    }
     each(static_cast<std::uint32_t>(sqlite3_column_int64(st, 0)), static_cast<std::uint64_t>(sqlite3_column_int64(st, 1)),
          static_cast<std::uint32_t>(sqlite3_column_int64(st, 2)));
     rc = SQLITE_OK;
@@ -302,20 +416,24 @@ bool TYX_StoreDatabase::LoadEntries(
   return ok;
 }
 
-bool TYX_StoreDatabase::Begin(std::string& error) { return Exec("BEGIN IMMEDIATE", error); }
+bool TYX_StoreDatabase::Begin(std::string& error) { return Writable(error) && Exec("BEGIN IMMEDIATE", error); }
 bool TYX_StoreDatabase::Commit(std::string& error) { return Exec("COMMIT", error); }
 void TYX_StoreDatabase::Rollback() {
   std::string ignored;
   Exec("ROLLBACK", ignored);
 }
-bool TYX_StoreDatabase::Savepoint(std::string& error) { return Exec("SAVEPOINT op", error); }
+bool TYX_StoreDatabase::Savepoint(std::string& error) { return Writable(error) && Exec("SAVEPOINT op", error); }
 bool TYX_StoreDatabase::Release(std::string& error) { return Exec("RELEASE op", error); }
 void TYX_StoreDatabase::RollbackToSavepoint() {
+  // Two steps: when SQLite already ended the transaction, the savepoint is gone and both fail alike.
   std::string ignored;
-  Exec("ROLLBACK TO op; RELEASE op", ignored);
+  Exec("ROLLBACK TO op", ignored);
+  Exec("RELEASE op", ignored);
 }
 
 sqlite3_stmt* TYX_StoreDatabase::Statement(int id, const char* sql, std::string& error) {
+  // Every prepared statement writes.
+  if (!Writable(error)) return nullptr;
   sqlite3_stmt*& st = statements_[id];
   if (st == nullptr) {
     if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {

@@ -9,6 +9,11 @@
 //   2  an index of entries by song, for removing a song from every playlist.
 // Upgrade steps run in one transaction after the whole file has been checked; a file written by a
 // newer version, a file of another program and a damaged file are refused before anything is written.
+//
+// Read-only libraries: an intact file on a read-only disk or in a read-only folder (where the
+// write-ahead log cannot be made) is opened read-only; then every write fails with a text that says
+// so. A file that needs an upgrade, or whose write-ahead log still holds changes, cannot be read
+// there and is refused with a text that says read-only.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,6 +61,12 @@ class TYX_StoreDatabase {
 
   // The version the file had when opened (0 for a new file).
   int FileVersion() const { return fileVersion_; }
+  // True when the file was opened read-only: every write and transaction fails with ReadOnlyText().
+  bool ReadOnly() const { return readOnly_; }
+  std::string ReadOnlyText() const;
+  // True while a transaction is open (the batch's, or one an operation's savepoint started). SQLite
+  // ends a transaction on its own after some failures (a full disk, an I/O error).
+  bool InTransaction() const;
   // Runs the upgrade steps up to kSchemaVersion, switches to write-ahead logging and prepares the
   // statements. False with the reason on failure (the file is left as it was).
   bool Prepare(std::string& error);
@@ -91,14 +102,20 @@ class TYX_StoreDatabase {
   bool DeleteEntriesOfSong(std::uint32_t song, std::string& error);
 
  private:
-  explicit TYX_StoreDatabase(sqlite3* db) : db_(db) {}
+  TYX_StoreDatabase(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  // Runs the checks of Open on the open connection: true for a usable file, else false with the reason.
+  bool Check(std::string& error);
+  bool Writable(std::string& error) const;
   bool Exec(const char* sql, std::string& error);
   sqlite3_stmt* Statement(int id, const char* sql, std::string& error);
   bool Step(sqlite3_stmt* st, const char* what, std::string& error);
   bool BindSong(sqlite3_stmt* st, const SongRow& row);
 
   sqlite3* db_ = nullptr;
+  const std::string path_;
   int fileVersion_ = 0;
+  bool readOnly_ = false;
+  bool busy_ = false;  // Check found the file locked by another program
   sqlite3_stmt* statements_[16] = {};
 };
 

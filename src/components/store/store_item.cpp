@@ -9,8 +9,10 @@ namespace TYX::Store {
 
 namespace {
 
-bool IsReadOnlyText(ItemText f) { return f == ItemText::Path || f == ItemText::Count; }
-bool IsReadOnlyNumber(ItemNumber f) { return f == ItemNumber::Kind || f == ItemNumber::Count; }
+// A field a setter may not write: the path and the kind, and any number past the last field (a
+// "negative" field is a large unsigned one).
+bool IsReadOnlyText(ItemText f) { return f == ItemText::Path || f >= ItemText::Count; }
+bool IsReadOnlyNumber(ItemNumber f) { return f == ItemNumber::Kind || f >= ItemNumber::Count; }
 
 std::string Trim(const std::string& s) {
   auto b = s.find_first_not_of(" \t\r\n");

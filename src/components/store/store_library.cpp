@@ -64,17 +64,10 @@ std::uint32_t TYX_StoreLibrary::CountLiveItem() const {
 
 std::int32_t TYX_StoreLibrary::ClearItem() {
   NoticeList notices;
-  std::int32_t hr = Win::S_OK;
+  std::int32_t hr;
   {
     std::lock_guard<std::mutex> lock(core_.mu);
-    if (!core_.BeginOpLocked()) return Win::E_FAIL;
-    for (std::uint32_t i = core_.NextIndexLocked(); i-- > 0 && hr == Win::S_OK;) {
-      TYX_StoreItem* item = core_.ItemLocked(i);
-      if (item != nullptr && item->StateLocked() == TYX_StoreItem::State::Live) {
-        hr = core_.RemoveSongLocked(i, notices);
-      }
-    }
-    core_.EndOpLocked(true);  // songs removed so far stay removed, in the file as in memory
+    hr = core_.RemoveAllSongsLocked(notices);
   }
   CoalesceNotices(notices);
   core_.Post(notices);

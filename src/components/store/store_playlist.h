@@ -41,10 +41,21 @@ class TYX_StorePlaylist final : public TYX_Playlist {
 
   // For the core, under its lock.
   const PlaylistRow& RowLocked() const { return row_; }
-  void LoadEntryLocked(std::uint64_t seq, std::uint32_t song);
+  // Adds an entry read from the file; false when it breaks the order of sequence numbers, or names a
+  // song twice in a list that holds each song once (a damaged file).
+  bool LoadEntryLocked(std::uint64_t seq, std::uint32_t song);
   void LoadChildLocked(TYX_StorePlaylist* child) { children_.push_back(child); }
-  // Takes every entry of a song out of memory (the file rows are deleted by the caller).
-  void DropSongLocked(std::uint32_t song, NoticeList& notices);
+  // Reloading the file: forgets entries and children and counts as removed until ReviveLocked gives
+  // it its row again.
+  void ForgetLocked();
+  void ReviveLocked(PlaylistRow row);
+  // Positions (ascending) of the entries of these songs.
+  std::vector<std::uint32_t> PositionsOfLocked(const SongSet& songs) const;
+  // The user data once the entries at these positions are gone: the play position of the now-playing
+  // list keeps naming the same entry; other lists keep theirs.
+  std::uint32_t UserDataAfterLocked(const std::vector<std::uint32_t>& positions) const;
+  // Takes the entries at these positions out of memory once the removal is stored.
+  void DropPositionsLocked(const std::vector<std::uint32_t>& positions, std::uint32_t userData, NoticeList& notices);
   std::uint32_t FindLocked(std::uint32_t song) const;
   std::int32_t RemoveAtLocked(std::uint32_t position, NoticeList& notices);
   std::int32_t ClearLocked(NoticeList& notices);
@@ -61,6 +72,7 @@ class TYX_StorePlaylist final : public TYX_Playlist {
   bool HoldsEachOnce() const { return stockId_ == 2 || stockId_ == 6 || stockId_ == 7 || stockId_ == 8; }
   std::uint32_t PositionOfSeqLocked(std::uint64_t seq) const;
   std::uint32_t AppendLocked(std::uint32_t song, NoticeList& notices);
+  std::uint32_t InsertLocked(std::uint32_t libraryIndex, NoticeList& notices);
   bool WriteRowLocked(const PlaylistRow& row, NoticeList& notices);
   void Notify(NoticeList& notices, std::uint32_t code, std::uint32_t param) const;
 

@@ -1,6 +1,4 @@
 // Opening library files: new, upgraded, damaged, newer and foreign files.
-#include <sqlite3.h>
-
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -12,31 +10,6 @@ namespace TYX::Store::Test {
 namespace {
 
 using TYX::Test::ReadFileBytes;
-
-// Runs SQL on a file directly, as another program would.
-void RawSql(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* msg = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
-  std::string text = msg ? msg : "";
-  sqlite3_free(msg);
-  sqlite3_close(db);
-  ASSERT_EQ(rc, SQLITE_OK) << text;
-}
-
-std::int64_t RawInt(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* st = nullptr;
-  std::int64_t v = -1;
-  if (sqlite3_open(path.c_str(), &db) == SQLITE_OK && sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-      sqlite3_step(st) == SQLITE_ROW) {
-    v = sqlite3_column_int64(st, 0);
-  }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return v;
-}
 
 // A closed library file with some songs in it.
 void MakeLibrary(StoreTest& t, const std::string& dbPath, int songs, const std::function<std::string(int)>& makeSong) {
@@ -151,6 +124,50 @@ TEST_F(StoreTest, DamagedFilesAreRefusedAndLeftUnchanged) {
   result = TYX_LibraryStore::Open(DbPath());
   ASSERT_TRUE(result.store) << result.error;
   EXPECT_EQ(result.store->GetLibrary()->CountLiveItem(), 400u);
+}
+
+TEST_F(StoreTest, RowsThatBreakTheLibrarysRulesAreRefusedAsDamagedAndLeftUnchanged) {
+  MakeLibrary(*this, DbPath(), 3, [&](int i) { return MakeSong("r" + std::to_string(i) + ".mp3"); });
+  const std::string whole = ReadFileBytes(DbPath());
+  const std::vector<std::string> breaks = {
+      "INSERT INTO entries VALUES(2, 99, 0)",                               // a song twice in the library list
+      "INSERT INTO entries VALUES(4, -1, 0)",                               // a negative sequence number
+      "INSERT INTO playlists VALUES(-5, 0, 0, 0, 'x', 0, '', 0)",           // a negative playlist id
+      "INSERT INTO playlists VALUES(150, 2, 6, 0, 'x', 0, '', 0)",          // a child claiming a stock id
+      // A user playlist under the id of a stock one.
+      "DELETE FROM playlists WHERE id = 7; INSERT INTO playlists VALUES(7, 0, 0, 0, 'x', 0, '', 0)",
+      "INSERT INTO songs(idx, path) VALUES(2000, '/x.mp3')",                // beyond the next index
+      // The index of entries by song misses rows of its table: removals through it would leave
+      // entries of removed songs behind.
+      "DROP INDEX entries_by_song; CREATE INDEX entries_by_song ON entries(song) WHERE song < 1; "
+      "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = 'CREATE INDEX entries_by_song ON entries(song)' "
+      "WHERE name = 'entries_by_song'",
+      // An older file: it must not be upgraded before it is found damaged.
+      "INSERT INTO entries VALUES(2, 99, 0); DROP INDEX entries_by_song; PRAGMA user_version = 1",
+  };
+  for (std::size_t i = 0; i < breaks.size(); ++i) {
+    std::string path = dir_.Write("broken" + std::to_string(i) + ".db", whole);
+    RawSql(path, breaks[i]);
+    std::string before = ReadFileBytes(path);
+    auto result = TYX_LibraryStore::Open(path);
+    EXPECT_FALSE(result.store) << breaks[i];
+    EXPECT_NE(result.error.find("damaged"), std::string::npos) << breaks[i] << ": " << result.error;
+    EXPECT_EQ(ReadFileBytes(path), before) << breaks[i];
+  }
+}
+
+TEST_F(StoreTest, SparseIndexesUpToTheLastOneCostNoMemory) {
+  MakeLibrary(*this, DbPath(), 2, [&](int i) { return MakeSong("s" + std::to_string(i) + ".mp3"); });
+  RawSql(DbPath(), "UPDATE meta SET value = 4000000000; UPDATE songs SET idx = 3999999990 WHERE idx = 1; "
+                   "UPDATE entries SET song = 3999999990 WHERE song = 1");
+  auto store = OpenStore();
+  ASSERT_TRUE(store);
+  EXPECT_EQ(store->GetLibrary()->CountItem(), 4000000000u);
+  EXPECT_EQ(store->GetLibrary()->CountLiveItem(), 2u);
+  EXPECT_EQ(store->GetStockPlaylist(STOCK_PLAYLIST_LIBRARY)->GetItem(1), 3999999990u);
+  EXPECT_EQ(store->GetLibrary()->InsertItem(MakeSong("new.mp3"), kItemKindFile), 4000000000u);
+  EXPECT_EQ(store->GetLibrary()->ClearItem(), 0);
+  EXPECT_EQ(store->GetLibrary()->CountLiveItem(), 0u);
 }
 
 TEST_F(StoreTest, DatabaseOfAnotherProgramIsRefused) {

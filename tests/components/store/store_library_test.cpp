@@ -279,6 +279,40 @@ TEST_F(StoreTest, RecentlyPlayedKeepsTheLastHundred) {
   EXPECT_EQ(old->GetItem(99), songs[0]);
 }
 
+TEST_F(StoreTest, FieldsOutOfRangeAreRefusedAndNothingIsWritten) {
+  auto store = OpenStore();
+  ASSERT_TRUE(store);
+  std::uint32_t s = store->GetLibrary()->InsertItem(MakeSong("a.mp3"), kItemKindFile);
+  TYX_LibraryItem* item = store->GetLibraryItem(s);
+  ASSERT_TRUE(item->SetTitle("kept"));
+  const TYX_LibraryItemData before = item->GetData();
+  const auto texts = static_cast<std::uint32_t>(ItemText::Count);
+  const auto numbers = static_cast<std::uint32_t>(ItemNumber::Count);
+  // One past the last field, further past, and "negative" fields (large unsigned numbers).
+  for (std::uint32_t f : {texts, texts + 1, 0xFFFFFFFFu, 0x80000000u}) {
+    EXPECT_FALSE(item->SetText(static_cast<ItemText>(f), "past the fields")) << f;
+    EXPECT_EQ(item->GetText(static_cast<ItemText>(f)), "") << f;
+  }
+  for (std::uint32_t f : {numbers, numbers + 1, 0xFFFFFFFFu, 0x80000000u}) {
+    EXPECT_FALSE(item->SetNumber(static_cast<ItemNumber>(f), 77)) << f;
+    EXPECT_EQ(item->GetNumber(static_cast<ItemNumber>(f)), 0u) << f;
+  }
+  // The path and the kind are not the caller's to set either.
+  EXPECT_FALSE(item->SetText(ItemText::Path, "/elsewhere.mp3"));
+  EXPECT_FALSE(item->SetNumber(ItemNumber::Kind, kItemKindCDTrack));
+  EXPECT_EQ(item->GetData(), before);
+  // The last field of each kind is in range.
+  EXPECT_TRUE(item->SetText(static_cast<ItemText>(texts - 1), "last text"));
+  EXPECT_TRUE(item->SetNumber(static_cast<ItemNumber>(numbers - 1), 5));
+  store.reset();
+  store = OpenStore();
+  ASSERT_TRUE(store);
+  TYX_LibraryItemData want = before;
+  want.texts.back() = "last text";
+  want.numbers.back() = 5;
+  EXPECT_EQ(store->GetLibraryItem(s)->GetData(), want);
+}
+
 TEST_F(StoreTest, UserPlaylistsAreAddedAndRemovedWithTheirChildren) {
   auto store = OpenStore();
   ASSERT_TRUE(store);

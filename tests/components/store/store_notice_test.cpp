@@ -113,6 +113,37 @@ TEST_F(StoreTest, NoticesFromAWorkerReachTheWindowAndDeadWindowsAreDropped) {
   EXPECT_TRUE(gone.Got().empty());
 }
 
+TEST_F(StoreTest, LostBatchTellsEveryListToRefresh) {
+  std::uint32_t a;
+  {
+    auto store = OpenStore();
+    ASSERT_TRUE(store);
+    a = store->GetLibrary()->InsertItem(MakeSong("a.mp3"), kItemKindFile);
+  }
+  // The file rolls the whole batch back when a song is titled "boom".
+  RawSql(DbPath(), "CREATE TRIGGER lose_batch BEFORE UPDATE OF title ON songs WHEN NEW.title = 'boom' "
+                   "BEGIN SELECT RAISE(ROLLBACK, 'batch lost'); END;");
+  auto store = OpenStore();
+  ASSERT_TRUE(store);
+  NoticeWindow w;
+  store->RegisterNotify(w.Handle());
+  TYX_Library* lib = store->GetLibrary();
+  lib->BeginUpdate();
+  std::uint32_t b = lib->InsertItem(MakeSong("b.mp3"), kItemKindFile);
+  EXPECT_FALSE(store->GetLibraryItem(a)->SetTitle("boom"));
+  EXPECT_FALSE(lib->EndUpdate());
+  // b entered, then the reload: every kind of change of every list, for all songs.
+  std::vector<Received> want = {{0xAC72, 1, static_cast<LPARAM>(b)}, {0xAC72, 1, kNone}, {0xAC72, 2, kNone},
+                                {0xAC72, 5, kNone}};
+  for (UINT msg : {0xAC72u, 0xAC73u, 0xAC76u, 0xAC77u}) {
+    for (WPARAM code : {3u, 4u, 6u}) want.push_back({msg, code, kNone});
+  }
+  ASSERT_TRUE(w.WaitFor(want.size()));
+  PumpMessages();
+  EXPECT_EQ(w.Got(), want);
+  EXPECT_EQ(store->GetLibraryItem(b), nullptr);
+}
+
 TEST_F(StoreTest, WorkerInsertsWhileTheInterfaceThreadReads) {
   auto store = OpenStore();
   ASSERT_TRUE(store);
