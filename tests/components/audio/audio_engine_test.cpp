@@ -243,4 +243,9 @@ TEST(AudioEngineResampler, KeepsTheToneAtTheNewRate) {
   EXPECT_GT(Synth::Correlate(want.samples, out, 64).correlation, 0.98);
   PcmResampler bad(0, 44100, 1);
   EXPECT_FALSE(bad.ok());
+  // A resampler that could not be made converts nothing and says so.
+  std::vector<std::int16_t> none;
+  EXPECT_FALSE(bad.Process(in.samples.data(), 100, &none));
+  EXPECT_FALSE(bad.Flush(&none));
+  EXPECT_TRUE(none.empty());
 }
