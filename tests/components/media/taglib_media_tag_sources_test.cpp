@@ -136,6 +136,15 @@ TEST_F(MediaTagSources, Mp3WithOnlyAnId3v1TagShowsEveryBasicField) {
   EXPECT_EQ(m->GetTrack(), 5u);
   EXPECT_EQ(m->GetGenre(), "Rock");  // genre 17 of the ID3v1 list
 
+  // A stream that starts the file (no ID3v2 tag before it) takes one at the first save.
+  m->SetComposer("Jagger/Richards");
+  ASSERT_EQ(m->Save(), 0) << m->GetLastError();
+  TYX_MediaPtr saved = Open(path);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->GetComposer(), "Jagger/Richards");
+  EXPECT_EQ(saved->GetTitle(), "Paint It Black");
+  EXPECT_EQ(saved->GetDurationMs(), m->GetDurationMs());
+
   // A second genre from the list, to tell a table look-up from a constant.
   WriteFileBytes(path, [&] {
     Bytes b = WithoutId3v2(ReadBytes(PristineFile(SynthFormat::MP3)));
