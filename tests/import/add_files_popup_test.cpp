@@ -97,15 +97,22 @@ TEST_F(AddFilesPopupTest, CancellingTheStopQuestionResumesWhereTheRunPaused) {
   ASSERT_EQ(popup.SetFromFileList(&gate, files, ADDTYPE_FILES, 0), S_OK);
   agent->ExpectMessageBox(IDCANCEL, false, "파일을 추가하는 작업을 중단하시겠습니까?");
   bool clicked = false;
+  std::string shownWhileHeld;
   agent->SetIdleAction([&](Window& w) {
-    if (clicked || !gate.Reached().IsSet()) return;
+    auto& p = static_cast<Popup&>(w);
+    // The first file's report is shown while the second is held.
+    if (clicked || !gate.Reached().IsSet() || p.GetInfo().processed < 1) return;
     clicked = true;
-    EXPECT_TRUE(static_cast<Popup&>(w).ClickButton(IDCANCEL));
+    w.Invalidate();
+    w.UpdateWindow();
+    if (const DrawItem* t = w.GetLastPaint().FindText("(전체 : 1 of 5)")) shownWhileHeld = t->text;
+    EXPECT_TRUE(p.ClickButton(IDCANCEL));
   });
   EXPECT_EQ(popup.DoModal(), IDOK);
   SetUserAgent(nullptr);
   EXPECT_FALSE(watchdog.Fired());
   EXPECT_TRUE(clicked);
+  EXPECT_EQ(shownWhileHeld, "(전체 : 1 of 5)");
   ASSERT_EQ(agent->Prompts().size(), 1u);
   EXPECT_EQ(agent->Prompts()[0].caption, "작업 중단");
   EXPECT_EQ(agent->Prompts()[0].type & 0xF, MB_OKCANCEL);
