@@ -175,6 +175,25 @@ TEST_F(AddFilesImplTest, AFolderThatCannotBeReadIsSkippedCountedAndTheWalkGoesOn
   EXPECT_TRUE(window.Has(WM_ADDFOLDERS_COMPLETE));
 }
 
+TEST_F(AddFilesImplTest, SongsOfAGroupTheStoreLostAreInsertedAgain) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 4; ++i) files.push_back(Song("lost/s" + std::to_string(i) + ".mp3"));
+  GatedManager gate(*store_);
+  gate.LoseNextGroup();
+  Impl worker;
+  worker.SetLibraryManager(&gate);
+  ASSERT_EQ(worker.SetFromFileList(files, ADDTYPE_FILES, 0), S_OK);
+  ASSERT_EQ(worker.Run(nullptr), Outcome::Completed);
+  EXPECT_EQ(gate.LostGroups(), 1);
+  EXPECT_EQ(LiveSongs(), 4u);
+  ASSERT_EQ(worker.Results().size(), 4u);
+  for (const auto& r : worker.Results()) {
+    EXPECT_EQ(r.status, kAddStatusAdded);
+    EXPECT_EQ(Library()->FindItem(r.path), r.libraryIndex) << r.path;
+  }
+  EXPECT_EQ(worker.Summary().added, 4);
+}
+
 TEST_F(AddFilesImplTest, PostedMessagesCarryCopiesThatTheWorkerDoesNotRewrite) {
   for (int i = 0; i < 6; ++i) Song("copies/s" + std::to_string(i) + ".mp3");
   Impl worker;

@@ -55,6 +55,9 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
   // The insert with this 1-based number waits until Release (it signals Reached first).
   void HoldAt(int call) { holdAt_ = call; }
   void ThrowAt(int call) { throwAt_ = call; }
+  // The next group of inserts is lost as a failed commit loses it: its songs are gone afterwards and
+  // EndUpdate says so.
+  void LoseNextGroup() { loseGroup_ = true; }
   // Called on the inserting thread before each insert, with its 1-based number; set before the run.
   void OnInsert(std::function<void(int call)> hook) { onInsert_ = std::move(hook); }
   void Release() { release_.Set(); }
@@ -82,7 +85,9 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
       if (wakeThread_ != 0) Win::PostThreadMessage(wakeThread_, Win::WM_NULL, 0, 0);
       release_.Wait(kWatchdogMs);
     }
-    return Lib()->InsertItem(path, kind);
+    const std::uint32_t index = Lib()->InsertItem(path, kind);
+    if (grouping_) groupPaths_.push_back(path);
+    return index;
   }
   std::uint32_t InsertItem(const std::string& path, TYX_Media* media) override { return Lib()->InsertItem(path, media); }
   std::uint32_t InsertItem(TYX_Media* media) override { return Lib()->InsertItem(media); }
@@ -91,8 +96,24 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
   std::uint32_t CountItem() const override { return Lib()->CountItem(); }
   std::uint32_t CountLiveItem() const override { return Lib()->CountLiveItem(); }
   std::int32_t ClearItem() override { return Lib()->ClearItem(); }
-  void BeginUpdate() override { Lib()->BeginUpdate(); }
-  bool EndUpdate() override { return Lib()->EndUpdate(); }
+  void BeginUpdate() override {
+    grouping_ = true;
+    groupPaths_.clear();
+    Lib()->BeginUpdate();
+  }
+  bool EndUpdate() override {
+    grouping_ = false;
+    const bool ok = Lib()->EndUpdate();
+    if (!loseGroup_.exchange(false)) return ok;
+    for (const std::string& path : groupPaths_) Lib()->RemoveItem(Lib()->FindItem(path));
+    ++lostGroups_;
+    return false;
+  }
+
+ public:
+  int LostGroups() const { return lostGroups_.load(); }
+
+ private:
   TYX_Library* Lib() const { return store_.GetLibrary(); }
 
   TYX_LibraryManager& store_;
@@ -103,6 +124,10 @@ class GatedManager : public TYX_LibraryManager, private TYX_Library {
   Win::Event release_{true, false};
   std::function<void(int)> onInsert_;
   std::atomic<Win::DWORD> wakeThread_{0};
+  std::atomic<bool> loseGroup_{false};
+  std::atomic<int> lostGroups_{0};
+  bool grouping_ = false;  // the inserting thread
+  std::vector<std::string> groupPaths_;
 };
 
 // Store and song files in a temporary folder.
