@@ -46,10 +46,13 @@ void DropTrailingDotsAndSpaces(std::string& s) {
 // not empty, not a device name. Never longer than `room` characters (room >= 1).
 std::string PhoneSafe(std::string s, std::size_t room) {
   DropTrailingDotsAndSpaces(s);
-  if (s.empty()) s = "_";
+  if (s.empty()) s.push_back('_');
   if (IsDeviceName(s)) {
     // The "_" in front takes one character of the room; the cut may leave a new trailing dot or space.
-    s = "_" + TakeUtf8Chars(s, room - 1);
+    // Built by appending: gcc 12 sees a false overlap in inserting at the front at -O2 and above.
+    std::string prefixed(1, '_');
+    prefixed += TakeUtf8Chars(s, room - 1);
+    s = std::move(prefixed);
     DropTrailingDotsAndSpaces(s);
   }
   return s;
