@@ -36,14 +36,14 @@ const CommandSpec* CommandLine::Find(const std::string& name) const {
 ParseResult CommandLine::Parse(const std::vector<std::string>& args) const {
   ParseResult r;
   ParsedCommand& p = r.command;
-  const CommandSpec* spec = nullptr;
+  const CommandSpec* cmdSpec = nullptr;
   bool operandsOnly = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (operandsOnly || a == "-" || a.empty() || a[0] != '-') {
-      if (!spec) {
-        spec = Find(a);
-        if (!spec) {
+      if (!cmdSpec) {
+        cmdSpec = Find(a);
+        if (!cmdSpec) {
           r.error = "unknown command '" + a + "'";
           return r;
         }
@@ -93,17 +93,17 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) const {
       p.version = true;
     } else if (name == "-h" || name == "--help") {
       p.help = true;
-    } else if (spec && Contains(spec->valueOptions, name)) {
+    } else if (cmdSpec && Contains(cmdSpec->valueOptions, name)) {
       std::string v;
       if (!takeValue(v)) return r;
       auto& values = p.options[name];
-      if (!values.empty() && !Contains(spec->repeatable, name)) {
+      if (!values.empty() && !Contains(cmdSpec->repeatable, name)) {
         r.error = "option " + name + " given twice";
         return r;
       }
       values.push_back(v);
     } else {
-      r.error = "unknown option '" + name + "'" + (spec ? " for '" + spec->name + "'" : std::string());
+      r.error = "unknown option '" + name + "'" + (cmdSpec ? " for '" + cmdSpec->name + "'" : std::string());
       return r;
     }
     if (inlineValue && (name == "-q" || name == "--quiet" || name == "-v" || name == "--verbose" ||
@@ -116,14 +116,14 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) const {
     r.error = "-q and -v cannot be used together";
     return r;
   }
-  if (spec && !p.help && !p.version) {
+  if (cmdSpec && !p.help && !p.version) {
     const int n = static_cast<int>(p.operands.size());
-    if (n < spec->minOperands) {
-      r.error = "'" + spec->name + "' needs " + spec->synopsis.substr(0, spec->synopsis.find(' '));
+    if (n < cmdSpec->minOperands) {
+      r.error = "'" + cmdSpec->name + "' needs " + cmdSpec->synopsis.substr(0, cmdSpec->synopsis.find(' '));
       return r;
     }
-    if (spec->maxOperands >= 0 && n > spec->maxOperands) {
-      r.error = "too many operands for '" + spec->name + "': '" + p.operands[static_cast<std::size_t>(spec->maxOperands)] + "'";
+    if (cmdSpec->maxOperands >= 0 && n > cmdSpec->maxOperands) {
+      r.error = "too many operands for '" + cmdSpec->name + "': '" + p.operands[static_cast<std::size_t>(cmdSpec->maxOperands)] + "'";
       return r;
     }
   }
@@ -147,10 +147,10 @@ std::string CommandLine::ProgramHelp() const {
   return out;
 }
 
-std::string CommandLine::CommandHelp(const CommandSpec& spec) const {
-  std::string out = "usage: sonvar " + spec.name + (spec.synopsis.empty() ? "" : " " + spec.synopsis) + "\n\n";
-  out += spec.summary + "\n";
-  if (!spec.details.empty()) out += "\n" + spec.details;
+std::string CommandLine::CommandHelp(const CommandSpec& cmdSpec) const {
+  std::string out = "usage: sonvar " + cmdSpec.name + (cmdSpec.synopsis.empty() ? "" : " " + cmdSpec.synopsis) + "\n\n";
+  out += cmdSpec.summary + "\n";
+  if (!cmdSpec.details.empty()) out += "\n" + cmdSpec.details;
   out += "\n";
   out += kGlobalHelp;
   return out;

@@ -48,7 +48,7 @@ class CommandLine {
 
   // The program's --help and a command's --help.
   std::string ProgramHelp() const;
-  std::string CommandHelp(const CommandSpec& spec) const;
+  std::string CommandHelp(const CommandSpec& cmdSpec) const;
 
  private:
   std::vector<CommandSpec> commands_;

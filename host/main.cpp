@@ -150,8 +150,8 @@ int Main(int argc, char** argv) {
     return 0;
   }
   if (cmd.help) {
-    const CommandSpec* spec = line.Find(cmd.command);
-    std::fputs(spec ? line.CommandHelp(*spec).c_str() : line.ProgramHelp().c_str(), stdout);
+    const CommandSpec* cmdSpec = line.Find(cmd.command);
+    std::fputs(cmdSpec ? line.CommandHelp(*cmdSpec).c_str() : line.ProgramHelp().c_str(), stdout);
     return 0;
   }
   if (cmd.command.empty()) {

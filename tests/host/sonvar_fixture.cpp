@@ -92,8 +92,8 @@ ProgramRun SonvarTest::SonvarData(const std::vector<std::string>& args) const {
   return Sonvar(all);
 }
 
-std::string SonvarTest::MakeSong(const SongSpec& spec) const {
-  const std::string path = Music() + "/" + spec.file;
+std::string SonvarTest::MakeSong(const SongSpec& song) const {
+  const std::string path = Music() + "/" + song.file;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   const std::string ext = std::filesystem::path(path).extension().string();
   const SynthFormat format = ext == ".mp3" ? SynthFormat::MP3 : ext == ".ogg" ? SynthFormat::OGG : SynthFormat::WAV;
@@ -105,10 +105,10 @@ std::string SonvarTest::MakeSong(const SongSpec& spec) const {
   TYX_MediaPtr media = TYX_Media::Instance(path, 0, &error);
   EXPECT_TRUE(media) << error;
   if (media) {
-    media->SetTitle(spec.title);
-    media->SetArtist(spec.artist);
-    media->SetAlbum(spec.album);
-    media->SetGenre(spec.genre);
+    media->SetTitle(song.title);
+    media->SetArtist(song.artist);
+    media->SetAlbum(song.album);
+    media->SetGenre(song.genre);
     EXPECT_EQ(media->Save(), 0) << path;
   }
   return path;

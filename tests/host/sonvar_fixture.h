@@ -41,7 +41,7 @@ class SonvarTest : public ::testing::Test {
   ProgramRun SonvarData(const std::vector<std::string>& args) const;
 
   // A song synthesised in the music folder (MP3, Ogg, WAV by extension) and tagged; returns its path.
-  std::string MakeSong(const SongSpec& spec) const;
+  std::string MakeSong(const SongSpec& song) const;
   // A file with the extension of a song and bytes no decoder reads.
   std::string MakeDamaged(const std::string& file) const;
   // A format-0 MIDI file.
