@@ -107,6 +107,11 @@ ProfileResult ParseDeviceProfile(const std::string& text) {
     } else if (key == "folder") {
       const SplitResult split = SplitDevicePath(value, {});
       if (!split.ok()) return fail("Folder: " + split.error);
+      // A name with an outer space would not survive the trimming of the next read of this file.
+      for (const std::string& name : split.names) {
+        if (name.front() == ' ' || name.back() == ' ')
+          return fail("Folder: the folder name \"" + name + "\" begins or ends with a space");
+      }
       p.folder = JoinDeviceFolder(split.names);
     } else if (key == "battery") {
       const std::string v = Lower(value);

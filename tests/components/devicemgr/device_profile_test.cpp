@@ -62,6 +62,8 @@ TEST(DeviceProfile, BadProfilesGiveClearErrors) {
       {"Model=A\nPolyphony=0x1FFFFFFFF\n", "Polyphony"},
       {"Model=A\nLink=usb\n", "Link"},
       {"Model=A\nFolder=\\..\\etc\n", "Folder"},
+      {"Model=A\nFolder=\\Music \\\n", "begins or ends with a space"},
+      {"Model=A\nFolder=\\ Music\n", "begins or ends with a space"},
       {"Model=A\nno equals sign\n", "line 2"},
   };
   for (const auto& c : cases) {
