@@ -11,6 +11,7 @@
 #include "library/band_wnd_messages.h"
 #include "platform/drop_files.h"
 #include "platform/user_agent.h"
+#include "tags/tag_dialogs.h"
 #include "util/init.h"
 #include "util/log.h"
 #include "util/log_scope.h"
@@ -173,6 +174,18 @@ HRESULT TYX_Libarary_FuncSet::AutoScan() {
   if (result != IDOK) return E_FAIL;
   addedItems_.insert(addedItems_.end(), items.begin(), items.end());
   return S_OK;
+}
+
+BOOL TYX_Libarary_FuncSet::ShowPropertyDialog(HWND parent, std::uint32_t index) {
+  return Dialog::RunPropertyDialog(parent, libraryManager_, index);
+}
+
+int TYX_Libarary_FuncSet::ShowLyricDialog(HWND parent, const std::string& path) {
+  return Dialog::RunLyricDialog(parent, libraryManager_, path);
+}
+
+int TYX_Libarary_FuncSet::ShowLyricDialog(HWND parent, std::uint32_t index) {
+  return Dialog::RunLyricDialog(parent, libraryManager_, index);
 }
 
 }  // namespace TYX::Library

@@ -59,6 +59,13 @@ class TYX_Libarary_FuncSet {
   // otherwise (also when "SearchType" is "Drive").
   Win::HRESULT AutoScan();
 
+  // The song information dialog of a library item; the item's re-read result afterwards, 0 for an
+  // index without a live item.
+  Win::BOOL ShowPropertyDialog(Win::HWND parent, std::uint32_t index);
+  // The lyrics view of a file, or of a library item's file: 1 when shown, else 0.
+  int ShowLyricDialog(Win::HWND parent, const std::string& path);
+  int ShowLyricDialog(Win::HWND parent, std::uint32_t index);
+
   void SetFindFilter(const std::string& filter) { findFilter_ = filter; }
   const std::string& GetFindFilter() const { return findFilter_; }
   const std::vector<tagPathItem>& GetAddedItems() const { return addedItems_; }
