@@ -3,6 +3,10 @@
 // message loop: a dialog stores a job (SetJob), posts WM_EXTRACTOR_START, and receives
 // WM_EXTRACTOR_PROGRESS: (0, total bytes) sent once before the first read, (1, position) posted at most
 // every 500 ms, (9999, result) posted once when the job ends.
+//
+// A start still queued when StopJob runs is dropped: StopJob posts the worker a mark, and every start
+// met before that mark is not run. PauseJob holds the running job between two blocks until ResumeJob
+// or StopJob.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -22,12 +26,12 @@ class PcmResampler;
 
 namespace TYX::Convert {
 
-class Mp3Encoder;
-class OggEncoder;
-class WavWriter;
+class AudioEncoder;
 
 constexpr Win::UINT WM_EXTRACTOR_START = Win::WM_USER + 1003;     // 2027
 constexpr Win::UINT WM_EXTRACTOR_PROGRESS = Win::WM_USER + 1004;  // 2028
+// The worker's own thread message: StopJob's mark in the queue, behind the starts it drops.
+constexpr Win::UINT WM_EXTRACTOR_STOPMARK = Win::WM_USER + 1005;  // 2029
 constexpr Win::WPARAM EXTRACTOR_TOTAL = 0;
 constexpr Win::WPARAM EXTRACTOR_POSITION = 1;
 constexpr Win::WPARAM EXTRACTOR_DONE = 9999;
@@ -68,9 +72,17 @@ class CExtractorThread : public Win::WinThread {
   // only; other formats keep the previous values.
   void SetJob(int drive, int track, const std::string& sourcePath, int sourceKind, const std::string& targetPath,
               int format, int bitrate, int length, unsigned sampleRate, int sourceChannels, int targetChannels);
-  // Asks the running job to stop and waits until it has cleaned up. Sent messages to the calling thread
-  // are handled while it waits, so a worker blocked sending the total does not hang both threads.
+  // Asks the running job to stop and waits until it has cleaned up; a start posted before and not yet
+  // taken is dropped, and a pause is lifted. Sent messages to the calling thread are handled while it
+  // waits, so a worker blocked sending the total does not hang both threads.
   void StopJob();
+  // Holds the running job before its next block (and a job about to start before its first one).
+  // ResumeJob lets it go on; resuming a worker that is not paused does nothing. User-interface thread.
+  void PauseJob();
+  void ResumeJob();
+  bool IsPaused() const { return paused_.load(); }
+  // True while the running job waits in a pause (it has read no block since it was paused).
+  bool IsHeldByPause() const { return held_.load(); }
   static std::string ResultText(int code);
 
   static unsigned NormalizeSampleRate(unsigned rate);
@@ -89,6 +101,8 @@ class CExtractorThread : public Win::WinThread {
   unsigned JobSampleRate() const { return sampleRate_; }
   int JobTargetChannels() const { return targetChannels_; }
   int JobLength() const { return length_; }
+  // Starts dropped because a StopJob came after them.
+  int DroppedStarts() const { return droppedStarts_.load(); }
 
   // Tests replace how a file source is opened (a stream that never delivers, for instance).
   using SourceOpener = std::function<Audio::HSTREAM(const std::string& path, int kind)>;
@@ -99,17 +113,18 @@ class CExtractorThread : public Win::WinThread {
 
  private:
   void ResetJob();
-  void RunCdJob();
-  void RunFileJob();
-  void RunWithChannel();
-  // Opens the encoder of the target format; returns 0 or the result code.
-  int OpenEncoder();
-  void TranscodeLoop();
-  void OggPath();
-  void ViaPath();
-  void Finish();
-  // Ends a job that failed before its loop: flags cleared, resources freed, the code posted.
-  void EndEarly(int code);
+  // Opens the decode channel of the job; 0 and the result code when it cannot be opened.
+  Audio::HSTREAM OpenSource(int* failure);
+  // Encoder, total, blocks, the rest the resampler holds, and the end of the job.
+  void Transcode();
+  // Waits while the job is paused and not cancelled.
+  void HonourPause();
+  bool Cancelled() const { return cancel_.load() == 1; }
+  // The one end of every job, whatever happened: the encoder finished, the source closed, the door
+  // unlocked, a target cut short by a failed write deleted, the flags cleared and then (9999, code)
+  // posted. The job's fields are not read after the flags are cleared, so StopJob and the next SetJob
+  // cannot meet this job's clean-up. A result of 0 is posted only to a live owner.
+  void EndJob(int code);
 
   // One block: reads up to `bytes`, brings it to the declared rate and channel count. Returns the byte
   // count in buffer_ (0 at the end or nothing yet, -1 on error).
@@ -121,9 +136,6 @@ class CExtractorThread : public Win::WinThread {
   // 0 when the length is not known.
   std::int64_t SourceTotal();
   void SendTotal(std::int64_t total);
-  // Clears the flags, then posts (9999, code): the job's fields are not read again, so StopJob and the
-  // next SetJob cannot meet this job's clean-up. A result of 0 is posted only to a live owner.
-  void Complete(int code);
   // A write to the target failed: the job ends with EXTRACT_CREATE_FAILED and the half file goes.
   void WriteFailed();
   // Channel count of the PCM the encoder receives.
@@ -145,16 +157,17 @@ class CExtractorThread : public Win::WinThread {
   std::atomic<int> cancel_{0};   // written by the user-interface thread, read by the worker
   std::atomic<int> running_{0};  // written by the worker, polled by StopJob
   Win::Event idle_{true, true};  // set whenever running is 0
+  std::atomic<bool> paused_{false};  // written by the user-interface thread, honoured by the worker
+  Win::Event resume_{true, true};    // reset while paused; set by ResumeJob and StopJob
+  std::atomic<bool> held_{false};   // written by the worker while it waits in a pause
+  std::atomic<int> stopMarks_{0};    // StopJob's marks still in the worker's queue (both threads)
+  std::atomic<int> droppedStarts_{0};
   int length_ = 0;
 
   // Job state: worker thread only.
   bool viaCodecOk_ = false;
-  void* viaEncoder_ = nullptr;  // VIA_HANDLE of the VIA encoder
   Audio::HSTREAM channel_ = 0;
-  Audio::HWMENCODE wmaEncoder_ = 0;
-  std::unique_ptr<Mp3Encoder> mp3_;
-  std::unique_ptr<OggEncoder> ogg_;
-  std::unique_ptr<WavWriter> wav_;
+  std::unique_ptr<AudioEncoder> encoder_;
   std::unique_ptr<Audio::PcmResampler> resampler_;
   unsigned channelRate_ = 44100;  // rate of the decoded PCM
   unsigned outputRate_ = 44100;   // rate the encoder is told

@@ -52,6 +52,14 @@ int Mp3Encoder::Open(const std::string& path, int bitrate, int targetChannels, u
   return 0;
 }
 
+int Mp3Encoder::Open(const EncoderJob& job) {
+  return Open(job.path, job.bitrate, job.targetChannels, job.pcmRate, job.jobRate);
+}
+
+bool Mp3Encoder::Write(const std::uint8_t* pcm, int bytes) {
+  return Encode(reinterpret_cast<const std::int16_t*>(pcm), bytes / 4);
+}
+
 bool Mp3Encoder::Encode(const std::int16_t* pcm, int frames) {
   if (lame_ == nullptr || file_ == nullptr) return false;
   if (frames <= 0) return true;

@@ -7,6 +7,9 @@
 #include <vorbis/codec.h>
 #include <vorbis/vorbisenc.h>
 
+#include "platform/user_agent.h"
+#include "platform/window.h"
+
 namespace TYX::Convert {
 
 struct OggEncoder::State {
@@ -64,6 +67,21 @@ OggEncoder::OpenResult OggEncoder::Open(const std::string& path, int bitrate, in
   ogg_stream_packetin(&s_->os, &code);
   WritePages(true);
   return result;
+}
+
+int OggEncoder::Open(const EncoderJob& job) {
+  const OpenResult r = Open(job.path, job.bitrate, job.channels, job.pcmRate);
+  if (r == OpenResult::kSetupRejected || r == OpenResult::kSetupFailed) {
+    Win::MessageBox(Win::GetMainWindow(), "error", "", Win::MB_OK);
+  }
+  return r == OpenResult::kFileFailed || r == OpenResult::kSetupFailed ? 2 : 0;
+}
+
+bool OggEncoder::Write(const std::uint8_t* pcm, int bytes) {
+  const int frames = bytes > 0 ? bytes / (2 * channels_) : 0;
+  // An empty block would tell libvorbis the stream has ended; Finish does that.
+  if (frames == 0) return !writeFailed_;
+  return Encode(reinterpret_cast<const std::int16_t*>(pcm), frames);
 }
 
 void OggEncoder::WritePages(bool flush) {

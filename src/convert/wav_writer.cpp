@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "platform/user_agent.h"
+#include "platform/window.h"
+
 namespace TYX::Convert {
 
 namespace {
@@ -37,6 +40,12 @@ bool WavWriter::Open(const std::string& path, unsigned rate, int channels) {
   Put16(h + 34, 16);
   std::memcpy(h + 36, "data", 4);
   return std::fwrite(h, 1, sizeof(h), file_) == sizeof(h);
+}
+
+int WavWriter::Open(const EncoderJob& job) {
+  if (Open(job.path, job.pcmRate, job.channels)) return 0;
+  Win::MessageBox(Win::GetMainWindow(), "Can't create file", "", Win::MB_OK);
+  return 2;
 }
 
 bool WavWriter::Write(const void* data, std::size_t bytes) {
