@@ -1,0 +1,154 @@
+#include "device/device_file_prep_default.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "contracts/device_mgr_client.h"
+#include "contracts/media.h"
+#include "device/device_texts.h"
+#include "util/file_name.h"
+#include "util/file_system.h"
+#include "util/file_type.h"
+#include "util/log.h"
+#include "util/log_scope.h"
+
+namespace TYX::Device {
+
+namespace {
+
+std::string Format1(const char* format, int value) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+bool IsPhoneFamily(const stDeviceInfo& info) { return dmIsPhoneKind(info.nDeviceKind); }
+bool IsStorageFamily(const stDeviceInfo& info) { return dmIsStoragePlayerKind(info.nDeviceKind); }
+
+}  // namespace
+
+int TYX_DeviceFilePrepDefault::NameLimit(const stDeviceInfo& info) {
+  if (!IsPhoneFamily(info)) return -1;
+  const int limit = info.pModelInfo != nullptr ? info.pModelInfo->nMaxFileName : 0;
+  return limit > 0 ? limit : 36;
+}
+
+int TYX_DeviceFilePrepDefault::MaxBitrate(const stDeviceInfo& info) {
+  const int rate = info.pModelInfo != nullptr ? info.pModelInfo->nMaxBitrate : 0;
+  return rate > 0 ? rate : 320;
+}
+
+std::string TYX_DeviceFilePrepDefault::GetDeviceFileName(unsigned device, const std::string& path,
+                                                         std::string& deviceName, std::string& sourcePath) {
+  TYX_LogScope scope("TYX_DeviceTransControl::GetDeviceFileName");
+  stDeviceInfo info;
+  dmGetDeviceInfo(device, info, 0);
+  sourcePath = path;
+  deviceName = Util::GetFileName(path);
+  if (!Util::CheckFileName(deviceName, 1, NameLimit(info), -1)) return Texts::kBadName;
+  return {};
+}
+
+std::string TYX_DeviceFilePrepDefault::FormatRefusal(const stDeviceInfo& info, const std::string& path) {
+  const std::string ext = "." + Util::ToLowerAscii(Util::GetFileExt(path));
+  static const std::vector<std::string> kPhone{".mp3"};
+  static const std::vector<std::string> kStorage{".mp3", ".wma", ".ogg", ".asf"};
+  const std::vector<std::string>* accepted = nullptr;
+  if (IsPhoneFamily(info)) accepted = &kPhone;
+  if (IsStorageFamily(info)) accepted = &kStorage;
+  if (accepted != nullptr && std::find(accepted->begin(), accepted->end(), ext) != accepted->end()) return {};
+  return Texts::kFormatRefused;
+}
+
+std::string TYX_DeviceFilePrepDefault::CanCopyFormat(unsigned device, const std::string& path) {
+  Util::TYX_Log::Instance()->Add("TYX_DeviceTransControl::CanCopyFormat strFullPathName : %s", path.c_str());
+  stDeviceInfo info;
+  dmGetDeviceInfo(device, info, 0);
+  std::string refusal = FormatRefusal(info, path);
+  if (!refusal.empty()) Util::TYX_Log::Instance()->Add("TYX_DeviceTransControl::CanCopyFormat End");
+  return refusal;
+}
+
+FileCheck TYX_DeviceFilePrepDefault::Check(const stDeviceInfo& info, const std::string& path) {
+  FileCheck result;
+  result.message = FormatRefusal(info, path);
+  if (!result.message.empty()) {
+    result.check = TransferCheck::Format;
+    result.code = dm_tc_bad_format;
+    return result;
+  }
+  TYX_MediaPtr media = TYX_Media::Instance(path, kMediaOpenPlay);
+  if (!media || !media->IsValid()) {
+    result.check = TransferCheck::Media;
+    result.message = Texts::kBadMusic;
+    result.code = dm_tc_refused;
+    return result;
+  }
+  const TYX_FILETYPE type = Util::GetFileType(path);
+  if (IsPhoneFamily(info) && type != FileType::GPP && type != 15) {
+    const int kbps = static_cast<int>(media->GetBitRate() / 1000);
+    const std::string model = info.pModelInfo != nullptr ? info.pModelInfo->strModelName : info.strModelName;
+    const auto& low = options_.lowBitrateModels;
+    if (kbps <= 64 && std::find(low.begin(), low.end(), model) != low.end()) {
+      result.check = TransferCheck::Bitrate;
+      result.message = Format1(Texts::kLowBitrate, kbps);
+      result.code = dm_tc_refused;
+      return result;
+    }
+    if (kbps > MaxBitrate(info)) {
+      result.check = TransferCheck::Bitrate;
+      result.message = Format1(Texts::kHighBitrate, MaxBitrate(info));
+      result.code = dm_tc_refused;
+      return result;
+    }
+  }
+  result.deviceName = Util::GetFileName(path);
+  if (!Util::CheckFileName(result.deviceName, 1, NameLimit(info), -1)) {
+    result.check = TransferCheck::Name;
+    result.message = Texts::kBadName;
+    result.code = dm_tc_refused;
+  }
+  return result;
+}
+
+FileCheck TYX_DeviceFilePrepDefault::CheckFile(unsigned device, const std::string& path) {
+  stDeviceInfo info;
+  dmGetDeviceInfo(device, info, 0);
+  return Check(info, path);
+}
+
+std::string TYX_DeviceFilePrepDefault::ProcessFile(TYX_DeviceTransContext& context, unsigned device,
+                                                   const std::string& path) {
+  Util::TYX_Log::Instance()->Add("TYX_DeviceTransControl::ProcessFile strLocal : %s", path.c_str());
+  TYX_LogScope scope("TYX_DeviceTransControl::ProcessFile");
+  context.ResetFileDone();
+  stDeviceInfo info;
+  dmGetDeviceInfo(device, info, 0);
+
+  const FileCheck check = Check(info, path);
+  if (check.check != TransferCheck::None) {
+    context.SendFileEnd(check.code);
+    return check.message;
+  }
+  const bool phone = IsPhoneFamily(info);
+  if (phone) context.SetNameLimit(NameLimit(info));
+  const std::string& name = check.deviceName;
+  if (context.IsCancelled()) {
+    // Phones report the cancel as the file's end; the controller reports it for storage players.
+    if (phone) context.SendFileEnd(dm_tc_cancelled);
+    return Texts::kCancelled;
+  }
+  const std::string folder = context.DeviceFolder();
+  FileInfo listing;
+  dmGetFileList(device, listing, 0);
+  if (listing.Find(name) >= 0 && dmDeleteFile(device, folder + name) != 1) {
+    if (phone) context.SendFileEnd(dm_tc_refused);
+    return Texts::kDeleteFailed;
+  }
+  context.SetCurrentFileSize(static_cast<std::int64_t>(Util::GetFileSize(path)));
+  if (phone) dmPutFileMode(0);
+  if (dmPutFile(device, path, folder + name, nullptr, 0) != 1) return Texts::kTransferError;
+  return context.WaitForFileEnd(device);
+}
+
+}  // namespace TYX::Device

@@ -1,0 +1,42 @@
+#pragma once
+// The standard per-file steps over the device manager client: names made with the phone file-name
+// rules, formats by device family (phones take MP3; storage players MP3, WMA, OGG and ASF), bit rates by
+// the model's limit, and the put with its wait. Web items and lyric copies are left to a preparation
+// that has them.
+#include <string>
+#include <vector>
+
+#include "contracts/device_records.h"
+#include "device/device_file_prep.h"
+
+namespace TYX::Device {
+
+class TYX_DeviceFilePrepDefault : public TYX_DeviceFilePrep {
+ public:
+  struct Options {
+    // Models that play no file of 64 kbps or less (the maker's list; exact model names).
+    std::vector<std::string> lowBitrateModels;
+  };
+
+  TYX_DeviceFilePrepDefault() = default;
+  explicit TYX_DeviceFilePrepDefault(Options options) : options_(std::move(options)) {}
+
+  std::string GetDeviceFileName(unsigned device, const std::string& path, std::string& deviceName,
+                                std::string& sourcePath) override;
+  std::string CanCopyFormat(unsigned device, const std::string& path) override;
+  FileCheck CheckFile(unsigned device, const std::string& path) override;
+  std::string ProcessFile(TYX_DeviceTransContext& context, unsigned device, const std::string& path) override;
+
+  // The longest phone name of a device (36 when the model gives none); -1 for no limit.
+  static int NameLimit(const stDeviceInfo& info);
+  // The highest bit rate in kbps of a phone model (320 when it gives none).
+  static int MaxBitrate(const stDeviceInfo& info);
+
+ private:
+  FileCheck Check(const stDeviceInfo& info, const std::string& path);
+  static std::string FormatRefusal(const stDeviceInfo& info, const std::string& path);
+
+  const Options options_;
+};
+
+}  // namespace TYX::Device
