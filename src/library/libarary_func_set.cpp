@@ -188,4 +188,12 @@ int TYX_Libarary_FuncSet::ShowLyricDialog(HWND parent, std::uint32_t index) {
   return Dialog::RunLyricDialog(parent, libraryManager_, index);
 }
 
+int TYX_Libarary_FuncSet::ShowID3EditDialog(HWND parent, std::uint32_t index) {
+  return Dialog::RunID3EditDialog(parent, libraryManager_, index);
+}
+
+int TYX_Libarary_FuncSet::ShowID3EditDialog2(HWND parent, const std::vector<std::uint32_t>& indexes) {
+  return Dialog::RunID3EditDialog2(parent, libraryManager_, indexes);
+}
+
 }  // namespace TYX::Library

@@ -65,6 +65,10 @@ class TYX_Libarary_FuncSet {
   // The lyrics view of a file, or of a library item's file: 1 when shown, else 0.
   int ShowLyricDialog(Win::HWND parent, const std::string& path);
   int ShowLyricDialog(Win::HWND parent, std::uint32_t index);
+  // The tag editor of one song: 1 when the tags were changed, else 0 (also for an index without a live
+  // song). The batch editor over the songs of the indexes: 1 when fields were written.
+  int ShowID3EditDialog(Win::HWND parent, std::uint32_t index);
+  int ShowID3EditDialog2(Win::HWND parent, const std::vector<std::uint32_t>& indexes);
 
   void SetFindFilter(const std::string& filter) { findFilter_ = filter; }
   const std::string& GetFindFilter() const { return findFilter_; }

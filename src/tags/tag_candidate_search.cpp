@@ -14,12 +14,17 @@ namespace TYX::Dialog {
 
 TYX_TagCandidateSearch::~TYX_TagCandidateSearch() { Join(); }
 
-std::string TYX_TagCandidateSearch::GetID(const std::string& prefix, int digits, const std::string& value) {
-  if (value.empty()) return {};
-  errno = 0;
-  char* end = nullptr;
-  const long long n = std::strtoll(value.c_str(), &end, 10);
-  if (end == value.c_str() || *end != '\0' || errno != 0 || n < 0) return {};
+std::string TYX_TagCandidateSearch::GetID(const std::string& prefix, int digits, const std::string& value,
+                                          bool allowEmpty) {
+  long long n = 0;
+  if (!value.empty()) {
+    errno = 0;
+    char* end = nullptr;
+    n = std::strtoll(value.c_str(), &end, 10);
+    if (end == value.c_str() || errno != 0 || n < 0) n = 0;
+  } else if (allowEmpty) {
+    return {};
+  }
   char buf[48];
   std::snprintf(buf, sizeof buf, "%s%0*lld", prefix.c_str(), digits, n);
   return buf;
@@ -57,11 +62,11 @@ TYX_TagSearchResult TYX_TagCandidateSearch::Lookup(const std::string& path) {
     c.album = component->GetAlbum(i);
     c.genre = component->GetGenre(i);
     c.number = std::to_string(i + 1);
-    c.ids[0] = GetID("MI", 10, component->GetId(i, CandidateId::Song));
-    c.ids[1] = GetID("WM", 10, component->GetId(i, CandidateId::Web));
-    c.ids[2] = GetID("MI", 10, component->GetId(i, CandidateId::Album));
-    c.ids[3] = GetID("MI", 10, component->GetId(i, CandidateId::Artist));
-    c.ids[4] = GetID("MI", 5, component->GetId(i, CandidateId::Track));
+    c.ids[0] = GetID("MI", 10, component->GetId(i, CandidateId::Song), false);
+    c.ids[1] = GetID("WM", 10, component->GetId(i, CandidateId::Web), true);
+    c.ids[2] = GetID("MI", 10, component->GetId(i, CandidateId::Album), false);
+    c.ids[3] = GetID("MI", 10, component->GetId(i, CandidateId::Artist), false);
+    c.ids[4] = GetID("MI", 5, component->GetId(i, CandidateId::Track), false);
     result.candidates.push_back(std::move(c));
   }
   return result;

@@ -31,7 +31,7 @@ struct TYX_TagCandidate {
   std::string genre;  // the fourth text
   std::string number;  // the candidate's number, "%d"
   // Identifier texts: song "MI" + 10 digits, web "WM" + 10 digits (empty without a value), album and
-  // artist "MI" + 10 digits, track "MI" + 5 digits. An identifier the component gives no value for is empty.
+  // artist "MI" + 10 digits, track "MI" + 5 digits.
   std::array<std::string, 5> ids;
   bool operator==(const TYX_TagCandidate&) const = default;
 };
@@ -52,9 +52,9 @@ class TYX_TagCandidateSearch {
 
   // The candidates of a file. Never writes to the file.
   static TYX_TagSearchResult Lookup(const std::string& path);
-  // prefix + value read as a decimal number, zero-padded to digits; empty for an empty or
-  // non-numeric value.
-  static std::string GetID(const std::string& prefix, int digits, const std::string& value);
+  // prefix + value read as a decimal number (0 when it is none), zero-padded to digits ("MI0000012345");
+  // an empty value gives an empty text when allowEmpty.
+  static std::string GetID(const std::string& prefix, int digits, const std::string& value, bool allowEmpty);
 
   // Starts a search; false while one runs. Returns the search's number through number when given.
   bool Start(Win::HWND notify, const std::string& path, Win::LPARAM* number = nullptr);

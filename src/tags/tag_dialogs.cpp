@@ -1,6 +1,8 @@
 #include "tags/tag_dialogs.h"
 
 #include "contracts/media.h"
+#include "tags/file_id3_edit2_dialog.h"
+#include "tags/file_id3_edit_dialog.h"
 #include "tags/file_property_dialog.h"
 #include "tags/rich_text_dialog.h"
 #include "toolkit/message_box.h"
@@ -31,6 +33,30 @@ BOOL RunPropertyDialog(HWND parent, TYX_LibraryManager* manager, std::uint32_t i
   dlg.SetFile(path);
   dlg.DoModal();
   return item->Update() ? TRUE : FALSE;
+}
+
+int RunID3EditDialog(HWND parent, TYX_LibraryManager* manager, std::uint32_t index) {
+  TYX_LogScope scope("TYX_Libarary_FuncSet::ShowID3EditDialog");
+  TYX_LibraryItem* item = LiveLibraryItem(manager, index);
+  if (item == nullptr) return 0;
+  TYX_Dialog_FileID3Edit dlg(parent);
+  dlg.SetInitialRect(Rect{0, 0, TYX_Dialog_FileID3Edit::kWidth, TYX_Dialog_FileID3Edit::kHeight});
+  if (!dlg.SetFile(item->GetPath())) return 0;
+  if (dlg.DoModal() != IDOK) return 0;
+  if (dlg.HasSearchTexts()) {
+    for (std::size_t i = 0; i < kIdTextCount; ++i) item->SetIdText(i, dlg.GetSearchTexts()[i]);
+    item->SetHighlight(dlg.GetHighlightStart(), dlg.GetHighlightLength());
+  }
+  item->Update();
+  return 1;
+}
+
+int RunID3EditDialog2(HWND parent, TYX_LibraryManager* manager, const std::vector<std::uint32_t>& indexes) {
+  TYX_LogScope scope("TYX_Libarary_FuncSet::ShowID3EditDialog2");
+  TYX_Dialog_FileID3Edit2 dlg(parent);
+  dlg.SetLibrary(manager, indexes);
+  dlg.SetInitialRect(Rect{0, 0, TYX_Dialog_FileID3Edit2::kWidth, TYX_Dialog_FileID3Edit2::kHeight});
+  return dlg.DoModal() == IDOK ? 1 : 0;
 }
 
 std::string LyricSubject(const std::string& path, const std::string& title, const std::string& artist) {
