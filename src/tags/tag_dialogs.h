@@ -12,7 +12,6 @@
 
 namespace TYX::Dialog {
 
-constexpr std::uint32_t kNoLibraryIndex = 0xFFFFFFFFu;
 
 // The live library item of an index, or null.
 TYX_LibraryItem* LiveLibraryItem(TYX_LibraryManager* manager, std::uint32_t index);
