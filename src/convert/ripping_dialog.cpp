@@ -631,11 +631,17 @@ void TYX_Dialog_Ripping::OnCancel() {
     EndDialog(finished_ ? IDOK : IDCANCEL);
     return;
   }
-  // The worker cannot be frozen mid-block here; what it reports meanwhile waits in this queue.
+  // The job is held between two blocks while the question is open; what it reported before waits in
+  // this queue.
+  CExtractorThread* worker = Convert::GetExtractorThread();
+  if (worker != nullptr) worker->PauseJob();
   const int answer = TYX_MessageBox::Show(
       GetSafeHwnd(), "음악 파일 변환을 취소하시겠습니까?\n확인을 클릭하시면, 변환 완료된 곡만 저장됩니다",
       "음악 파일 변환 취소", MB_OKCANCEL);
-  if (answer != IDOK) return;
+  if (answer != IDOK) {
+    if (worker != nullptr) worker->ResumeJob();
+    return;
+  }
   if (phase_ == Phase::Encoding) {
     // A job that ended while the question was open is a finished song, and is kept as one.
     bool finished = false;
@@ -643,7 +649,7 @@ void TYX_Dialog_Ripping::OnCancel() {
     while (PeekMessage(&msg, GetSafeHwnd(), Convert::WM_EXTRACTOR_PROGRESS, Convert::WM_EXTRACTOR_PROGRESS, PM_REMOVE)) {
       if (msg.wParam == Convert::EXTRACTOR_DONE) finished = msg.lParam == Convert::EXTRACT_OK;
     }
-    if (CExtractorThread* worker = Convert::GetExtractorThread()) worker->StopJob();
+    if (worker != nullptr) worker->StopJob();
     TYX_RipLogTrack& logged = log_.tracks[static_cast<std::size_t>(index_)];
     if (finished) {
       UpdateTag();
@@ -663,9 +669,12 @@ void TYX_Dialog_Ripping::OnCancel() {
       logged.target.clear();
     }
   } else if (phase_ == Phase::Verifying) {
+    if (worker != nullptr) worker->ResumeJob();
     verifier_.Stop();
     verifier_.TakeResult();
     log_.tracks[static_cast<std::size_t>(index_)].verifyError = "cancelled";
+  } else if (worker != nullptr) {
+    worker->ResumeJob();
   }
   for (auto& t : log_.tracks) {
     if (t.state == TYX_RipLogTrack::State::Waiting) t.state = TYX_RipLogTrack::State::Cancelled;
