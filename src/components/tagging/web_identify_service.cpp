@@ -63,6 +63,8 @@ std::string WebServiceSettings::BaseOf(const std::string& hostValue) {
 WebServiceSettings WebServiceSettings::FromConfiguration() {
   WebServiceSettings s;
   s.base = BaseOf(Util::TYX_INIT::Instance()->GetAttributeStr(kServiceHostAttribute));
+  const int timeout = Util::TYX_INIT::Instance()->GetAttributeInt(kServiceTimeoutAttribute, 0);
+  if (timeout > 0) s.idleTimeoutMs = static_cast<std::uint32_t>(timeout);
   return s;
 }
 

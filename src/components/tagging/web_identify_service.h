@@ -19,6 +19,8 @@
 namespace TYX::Tagging {
 
 constexpr const char* kServiceHostAttribute = "MTAGGING_HOST";
+// Longest wait for data from the service, in milliseconds (default 15000).
+constexpr const char* kServiceTimeoutAttribute = "MTAGGING_TIMEOUT_MS";
 
 struct WebRecording {
   std::optional<std::int64_t> id;
