@@ -133,6 +133,7 @@ int TYX_DeviceTransControl::Start(unsigned device, std::vector<std::string> file
     if (m_pFooter != nullptr) m_pFooter->SetAutosyncInfo(2);
     return 0;
   }
+  job_.fetch_add(1);
   m_hCancelEvent.Reset();
   m_hIdleEvent.Reset();
   m_hFileDoneEvent.Reset();
@@ -245,8 +246,12 @@ Win::LRESULT TYX_DeviceTransControl::OnProgressNotify(Win::WPARAM wParam, Win::L
   TYX_LogScope scope("TYX_DeviceTransControl::OnProgressNotify(WPARAM wParam, LPARAM lParam)");
   switch (static_cast<int>(wParam)) {
     case dm_ts_start:
-      if (lParam == kJobEndNotice) {
-        HandleJobEnd();
+      if (lParam < 0) {
+        // The worker's end: once per job, and only for the job that runs now.
+        if (JobEndNotice(job_.load()) == lParam && endedJob_ != job_.load()) {
+          endedJob_ = job_.load();
+          HandleJobEnd();
+        }
         break;
       }
       m_nCurrent = 0;

@@ -36,8 +36,10 @@
 
 namespace TYX::Device {
 
-// The lParam of the worker's own end notice (dm_ts_start): a file start carries a byte count, never this.
-constexpr Win::LPARAM kJobEndNotice = -1;
+// The lParam of the worker's own end notice (dm_ts_start) for job number `job` (1, 2, ...): negative,
+// so no file start (which carries a byte count) can be taken for it, and a late one of an earlier job
+// is told apart.
+constexpr Win::LPARAM JobEndNotice(int job) { return -static_cast<Win::LPARAM>(job); }
 // The path carried by a report to the parent; null for the job's end.
 inline const std::string* TransferReportPath(Win::LPARAM lParam) {
   return Win::RecordFromLParam<const std::string>(lParam);
@@ -172,6 +174,8 @@ class TYX_DeviceTransControl : public Win::Window, private TYX_DeviceTransContex
   std::string m_strDeviceFolder;           // worker; set before the first file
   std::atomic<std::int64_t> m_nTotal{0};   // written by the worker, read by the UI thread
   std::atomic<std::int64_t> m_nUsed{0};    // as m_nTotal
+  std::atomic<int> job_{0};                  // the job's number; set by Start before the worker runs
+  int endedJob_ = 0;                         // UI thread: the last job whose end was handled
   std::atomic<std::uint64_t> endsHandled_{0};  // file-end notices handled; written by the UI thread
   std::int64_t m_nDone = 0;                // UI thread
   std::int64_t m_nCurrent = 0;             // UI thread

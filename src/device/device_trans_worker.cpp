@@ -39,7 +39,12 @@ Win::DWORD TYX_DeviceTransControl::staticSyncThreadProc(TYX_DeviceTransControl* 
 
 void TYX_DeviceTransControl::FinishJob() {
   dmRegisterNotify(self_, 0);
-  Win::PostMessage(self_, WM_DM_NOTIFY, dm_ts_start, kJobEndNotice);
+  const Win::LPARAM end = JobEndNotice(job_.load());
+  const Win::HWND self = self_;
+  // Idle before the end is told: whoever hears of it may start the next job at once. The owner joins
+  // this thread before it goes, so the few steps left here are safe.
+  m_hIdleEvent.Set();
+  Win::PostMessage(self, WM_DM_NOTIFY, dm_ts_start, end);
 }
 
 std::int64_t TYX_DeviceTransControl::LocalSize(const std::string& path) const {
