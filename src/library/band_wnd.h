@@ -15,6 +15,7 @@
 #include "library/band_item.h"
 #include "library/band_tree_wnd.h"
 #include "library/band_wnd_messages.h"
+#include "library/page_id.h"
 #include "platform/window.h"
 
 namespace TYX::Library {
@@ -25,20 +26,9 @@ class TYX_BandWnd : public Win::Window {
   using _DropTarget = Library::_DropTarget;
   using HTREEITEM = Controls::HTREEITEM;
 
-  // The category of a page ID.
-  enum LibraryType {
-    kNone = 0,
-    kLibrary = 1,         // "0"
-    kSavedList = 2,       // "1"
-    kNowPlaying = 3,      // "2"
-    kRecentlyPlayed = 4,  // "8"
-    kAudioCd = 5,         // "3"
-    kSearchResult = 6,    // "5"
-    kRingtone = 7,        // "6"
-    kHostPage = 8,        // "A48700", any letter case
-    kSyncList = 9,        // "7"
-    kTransferred = 10,    // "9"
-  };
+  // The category of a page ID (library/page_id.h).
+  using LibraryType = ::TYX::Library::LibraryType;
+  using enum ::TYX::Library::LibraryType;
 
   static constexpr Win::UINT kFirstButtonId = 256;
   static constexpr Win::UINT kLastButtonId = 356;
@@ -111,7 +101,7 @@ class TYX_BandWnd : public Win::Window {
   int GetDropBand() const { return dropBand_; }
   bool GetDropMode() const { return dropMode_; }
 
-  static LibraryType GetLibraryType(const std::string& pageId);
+  static LibraryType GetLibraryType(const std::string& pageId) { return ::TYX::Library::GetLibraryType(pageId); }
 
   void UpdateScreen();
   // Times the background was made again (it is kept at the client size).

@@ -1,6 +1,4 @@
-// The band window's drag-and-drop targeting, dropped files and the page-ID categories.
-#include <strings.h>
-
+// The band window's drag-and-drop targeting and dropped files.
 #include "library/band_wnd.h"
 #include "util/log.h"
 
@@ -103,24 +101,6 @@ void TYX_BandWnd::OnButtonDropFiles(Win::UINT buttonId, Controls::HDROP drop) {
   }
   // The record is freed and the list released once the host's handling has returned.
   Controls::DragFinish(drop);
-}
-
-TYX_BandWnd::LibraryType TYX_BandWnd::GetLibraryType(const std::string& pageId) {
-  if (pageId.size() != 6) return kNone;
-  switch (pageId[0]) {
-    case '0': return kLibrary;
-    case '1': return kSavedList;
-    case '2': return kNowPlaying;
-    case '8': return kRecentlyPlayed;
-    case '3': return kAudioCd;
-    case '5': return kSearchResult;
-    case '6': return kRingtone;
-    default: break;
-  }
-  if (strcasecmp(pageId.c_str(), "A48700") == 0) return kHostPage;
-  if (pageId[0] == '7') return kSyncList;
-  if (pageId[0] == '9') return kTransferred;
-  return kNone;
 }
 
 }  // namespace TYX::Library

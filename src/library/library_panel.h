@@ -1,12 +1,14 @@
 #pragma once
 // The library panel: one list view at a time over the library store. The sidebar names a page; the
-// panel maps it to a list type, shows that type's list control and fills it from the type's stock
-// playlist. This class holds the list model (list types, columns, fills, partial updates, selection
-// helpers and the now-playing operations); commands, navigation and the full assembly join it later.
+// panel maps it to a list type (library/page_id.h), shows that type's list control and fills it from
+// the type's stock playlist.
 //
-// Sources by concern: library_panel.cpp (window, collaborators, Refresh and the shown list),
-// library_panel_lists.cpp (list set-up and columns), library_panel_fill.cpp (row fills and updates),
-// library_panel_select.cpp (selection helpers), library_panel_now_playing.cpp (now-playing list).
+// The host drives the panel as one class; its concerns are parts with their own state and their own
+// message-table entries: the list model (this class: library_panel.cpp with Refresh and the shown
+// list, library_panel_lists.cpp list set-up and columns, library_panel_fill.cpp row fills and updates,
+// library_panel_select.cpp selection helpers, library_panel_now_playing.cpp the now-playing list),
+// commands (panel_commands), navigation (panel_navigation: search and location), layout and assembly
+// (panel_layout) and transfer (panel_transfer). The panel's public operations of a part forward to it.
 //
 // Threads: everything runs on the panel's window thread.
 #include <array>
@@ -19,46 +21,39 @@
 #include "contracts/library_manager.h"
 #include "contracts/media.h"
 #include "contracts/now_playing_list.h"
-#include "library/band_wnd.h"
-#include "library/library_search_wnd.h"
+#include "library/page_id.h"
+#include "library/panel_commands.h"
+#include "library/panel_layout.h"
+#include "library/panel_navigation.h"
+#include "library/panel_transfer.h"
 #include "platform/window.h"
 #include "toolkit/list_ctrl_ex.h"
 #include "util/file_type.h"
 
 namespace TYX::Library {
 
+class TYX_BandWnd;
+class TYX_Library_SearchWnd;
+
 // Messages of the panel for this list model.
 constexpr Win::UINT WM_LIBRARY_SHOW_BAR = 0x9491;     // to the parent: wParam 0, lParam 5 show or 0 hide
-constexpr Win::UINT WM_POWERSEARCH_SHOW = 0xB7B9;     // to itself: wParam 1 show the search strip
 constexpr Win::UINT WM_LIBRARY_FOOTER_COUNT = 0x948C; // to itself after the toolbar changed
 // Control IDs.
 constexpr Win::UINT kListCtrlId = 34020;
-constexpr Win::UINT kSyncAutoCheckId = 43456;
 constexpr Win::DWORD kListCtrlStyle = 0x50001C01;
-constexpr int kToolbarButtonCount = 7;
 
 class TYX_LibraryPanel : public Win::Window {
  public:
-  using LibraryType = TYX_BandWnd::LibraryType;
+  using LibraryType = ::TYX::Library::LibraryType;
   using ListCtrl = Controls::TYX_ListCtrlEx;
+  using ListIndex = PanelList;
+  using enum PanelList;
 
   // What a fill or update does to the item before the row is written.
   enum RefreshLevel : int {
     REFRESH_LEVEL_NONE = 0,        // use the item unchanged
     REFRESH_LEVEL_CHECKEXIST = 1,  // re-test the file on disk first
     REFRESH_LEVEL_UPDATE = 2,      // re-read the file's tags first
-  };
-
-  // The seven list controls, in creation order.
-  enum ListIndex : int {
-    LIST_LIBRARY = 0,
-    LIST_NOWPLAYING,
-    LIST_OLDNOWPLAYING,
-    LIST_CD,
-    LIST_MYMELODY,
-    LIST_SYNC,
-    LIST_WEBDOWNLOAD,
-    LIST_COUNT
   };
 
   // Row status values.
@@ -81,7 +76,17 @@ class TYX_LibraryPanel : public Win::Window {
   void SetLibraryManager(TYX_LibraryManager* manager);
   TYX_LibraryManager* GetLibraryManager() const { return manager_; }
   void SetLibraryTreeCtrl(TYX_BandWnd* band) { band_ = band; }
+  TYX_BandWnd* GetLibraryTreeCtrl() const { return band_; }
   void SetMainWnd(Win::HWND hwnd) { mainWnd_ = hwnd; }
+  Win::HWND GetMainWnd() const { return mainWnd_; }
+
+  // The panel's parts.
+  TYX_PanelCommands& Commands() { return *commands_; }
+  TYX_PanelNavigation& Navigation() { return *navigation_; }
+  const TYX_PanelNavigation& Navigation() const { return *navigation_; }
+  TYX_PanelLayout& Layout() { return *layout_; }
+  const TYX_PanelLayout& Layout() const { return *layout_; }
+  TYX_PanelTransfer& Transfer() { return *transfer_; }
 
   // Switches to the list of the page and fills it. Status 0, or 0x80004005 without store, list or
   // search window.
@@ -99,19 +104,19 @@ class TYX_LibraryPanel : public Win::Window {
   ListCtrl* GetCurrentListCtrl() const;
   ListCtrl* GetListCtrl(ListIndex which) const { return lists_[which].get(); }
   TYX_Playlist* GetCurrentPlaylist() const;
-  TYX_Library_SearchWnd* GetSearchWnd() const { return searchWnd_.get(); }
+  TYX_Library_SearchWnd* GetSearchWnd() const { return navigation_->GetSearchWnd(); }
   // The size total of the rows listed by the last Refresh.
   std::uint64_t GetTotalFileSize() const { return totalFileSize_; }
   Win::COLORREF GetListSkinColor() const { return skinColor_; }
   // The power-search visibility of the library list (type 1) and the sync list (type 9).
-  int GetPowerSearchFlag(LibraryType type) const;
-  void SetPowerSearchFlag(LibraryType type, int flag);
+  int GetPowerSearchFlag(LibraryType type) const { return navigation_->GetPowerSearchFlag(type); }
+  void SetPowerSearchFlag(LibraryType type, int flag) { navigation_->SetPowerSearchFlag(type, flag); }
 
-  // Layout rectangles (top band, search strip, splitter, list area) as last computed.
-  Win::Rect GetListAreaRect() const { return rectList_; }
-  Win::Rect GetTopBandRect() const { return rectTop_; }
-  Win::Window* GetToolbarButton(int i) const;
-  Win::Window* GetSyncAutoCheck() const { return syncCheck_.get(); }
+  // Layout rectangles (top band, list area) as last computed, and the toolbar.
+  Win::Rect GetListAreaRect() const { return layout_->GetListAreaRect(); }
+  Win::Rect GetTopBandRect() const { return layout_->GetTopBandRect(); }
+  Win::Window* GetToolbarButton(int i) const { return layout_->GetToolbarButton(i); }
+  Win::Window* GetSyncAutoCheck() const { return layout_->GetSyncAutoCheck(); }
 
   // ---- List set-up (library_panel_lists.cpp) ------------------------------------------------------
   // Creates the seven list controls (each only once), all with the same rectangle.
@@ -158,18 +163,10 @@ class TYX_LibraryPanel : public Win::Window {
   std::string GetPlayListTitle(std::uint32_t position) const;
   std::string GetNextPlayTitle() const;
   TYX_NowPlayingList* GetNowPlayList() const { return nowPlaying_.get(); }
-
- protected:
-  // Window creation: the now-playing state, the layout, the list controls, the search window and the
-  // toolbar seam. -1 fails the creation.
-  virtual Win::LRESULT OnCreate();
-  virtual void OnDestroyPanel();
-  // Lays the panel out: top band, search strip, splitter and list area.
-  virtual void UpdateRect();
-  // Places the toolbar for the current type and asks for the footer counts.
-  virtual void ButtonShow();
-  // Shows or hides the search strip and moves the current list to its area.
-  virtual Win::LRESULT OnPowerSearchShow(Win::WPARAM show, Win::LPARAM update);
+  // Creates the now-playing state object and loads it from "sonvarmusic.imx" in the module folder;
+  // saving writes it back there (at window creation and end).
+  void LoadNowPlayingState();
+  void SaveNowPlayingState();
 
  private:
   // Set-ups of the list controls (library_panel_lists.cpp).
@@ -182,38 +179,36 @@ class TYX_LibraryPanel : public Win::Window {
   void InitListCtrlWebDownload(const Win::Rect& rect);
   // Creates one list control with the common window, header and colours; false when it exists.
   bool CreateListCtrl(ListIndex which, const Win::Rect& rect);
-  ListIndex ListIndexOfType(LibraryType type) const;
 
   // Fills (library_panel_fill.cpp).
   long AddLibraryRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, RefreshLevel level);
   long AddNowPlayingRow(ListCtrl* list, TYX_Playlist* playlist, std::uint32_t position, bool oldList);
   void WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item, const std::string& path);
-  void FillFromPlaylist(ENUM_STOCK_PLAYLIST id, bool filtered, bool typeChanged, RefreshLevel level);
+  // Fills the current list from the type's playlist, through the search filter when it filters the type.
+  void FillFromPlaylist(const ListTypeInfo& info, bool typeChanged, RefreshLevel level);
+  long AddRowOfList(PanelList list, std::uint32_t position, RefreshLevel level);
   // Pumps the panel's messages while the drive does not answer; false when the list type changed.
   bool WaitForCdTracks(int drive, int& tracks);
   static void ApplyLevel(TYX_LibraryItem* item, RefreshLevel level);
 
-  // Stock playlist of a type for the selection helpers; 0 when the type has none.
-  static std::uint32_t SelectionPlaylistOfType(LibraryType type);
   std::uint32_t CurrentIndexOf(TYX_Playlist* nowPlaying) const;
 
+  // Everything below: panel thread.
   TYX_LibraryManager* manager_ = nullptr;  // owned by the host
   TYX_BandWnd* band_ = nullptr;            // owned by the host
   Win::HWND mainWnd_ = nullptr;
   std::unique_ptr<TYX_NowPlayingList> nowPlaying_;
   std::array<std::unique_ptr<ListCtrl>, LIST_COUNT> lists_;
-  std::unique_ptr<TYX_Library_SearchWnd> searchWnd_;
-  std::array<std::unique_ptr<Win::Window>, kToolbarButtonCount> buttons_;
-  std::unique_ptr<Win::Window> syncCheck_;
   LibraryType listType_;
   LibraryType prevListType_;
   std::uint64_t totalFileSize_ = 0;
   std::uint64_t refreshGeneration_ = 0;  // counts Refresh calls; a CD wait notices a newer one
   Win::COLORREF skinColor_ = 0;
-  int powerSearchLib_ = 0;
-  int powerSearchSync_ = 0;
-  bool searchShown_ = false;
-  Win::Rect rectTop_, rectSearch_, rectSplitter_, rectList_;
+  // The parts; created before any message can reach the panel, destroyed after its window.
+  std::unique_ptr<TYX_PanelCommands> commands_;
+  std::unique_ptr<TYX_PanelNavigation> navigation_;
+  std::unique_ptr<TYX_PanelLayout> layout_;
+  std::unique_ptr<TYX_PanelTransfer> transfer_;
 };
 
 }  // namespace TYX::Library

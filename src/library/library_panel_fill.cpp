@@ -3,6 +3,7 @@
 
 #include "components/audio/cd_drive.h"
 #include "library/library_panel.h"
+#include "library/panel_columns.h"
 #include "platform/clock.h"
 #include "platform/messaging.h"
 #include "util/cd_track_name.h"
@@ -57,13 +58,14 @@ void TYX_LibraryPanel::ApplyLevel(TYX_LibraryItem* item, RefreshLevel level) {
 }
 
 void TYX_LibraryPanel::WriteLibraryRow(ListCtrl* list, int row, TYX_LibraryItem* item, const std::string& path) {
-  SetNumber(list, row, 0, 0);
-  SetNumber(list, row, 1, static_cast<std::uint32_t>(row));
-  SetText(list, row, 2, item->GetSmartTitle(), kTitleCellFlags);
-  SetText(list, row, 3, item->GetArtist());
-  SetText(list, row, 4, item->GetAlbum());
-  SetText(list, row, 5, Util::ToTimeString(item->GetDuration()));
-  SetNumber(list, row, 6, static_cast<std::uint32_t>(GetMediaType(FileTypeOfItem(item, path))));
+  namespace C = LibraryColumn;
+  SetNumber(list, row, C::kCheck, 0);
+  SetNumber(list, row, C::kOrder, static_cast<std::uint32_t>(row));
+  SetText(list, row, C::kTitle, item->GetSmartTitle(), kTitleCellFlags);
+  SetText(list, row, C::kArtist, item->GetArtist());
+  SetText(list, row, C::kAlbum, item->GetAlbum());
+  SetText(list, row, C::kTime, Util::ToTimeString(item->GetDuration()));
+  SetNumber(list, row, C::kType, static_cast<std::uint32_t>(GetMediaType(FileTypeOfItem(item, path))));
   list->SetFieldStatus(row, item->IsFileExist() ? kRowStatusPresent : kRowStatusMissing);
 }
 
@@ -108,13 +110,14 @@ long TYX_LibraryPanel::AddNowPlayingRow(ListCtrl* list, TYX_Playlist* playlist, 
 
   const int row = list->InsertField(-1, 0, 0);
   list->SetFieldKey(row, position, 0);
-  SetNumber(list, row, 0, static_cast<std::uint32_t>(row));
-  SetText(list, row, 1, item->GetSmartTitle(), kTitleCellFlags);
-  SetText(list, row, 2, item->GetArtist());
-  SetText(list, row, 3, item->GetAlbum());
-  SetText(list, row, 4, Util::ToTimeString(item->GetDuration()));
-  SetNumber(list, row, 5, static_cast<std::uint32_t>(GetLyricIconIndex(item->GetLyricFlags())));
-  SetNumber(list, row, 6, static_cast<std::uint32_t>(GetMediaType(fileType)));
+  namespace C = NowPlayingColumn;
+  SetNumber(list, row, C::kOrder, static_cast<std::uint32_t>(row));
+  SetText(list, row, C::kTitle, item->GetSmartTitle(), kTitleCellFlags);
+  SetText(list, row, C::kArtist, item->GetArtist());
+  SetText(list, row, C::kAlbum, item->GetAlbum());
+  SetText(list, row, C::kTime, Util::ToTimeString(item->GetDuration()));
+  SetNumber(list, row, C::kLyric, static_cast<std::uint32_t>(GetLyricIconIndex(item->GetLyricFlags())));
+  SetNumber(list, row, C::kType, static_cast<std::uint32_t>(GetMediaType(fileType)));
   int status = kRowStatusNone;
   if (item->GetSourceCode() != kSourceCodeStore) {
     const bool present = oldList ? Util::FileExists(path) : item->IsFileExist();
@@ -150,15 +153,16 @@ long TYX_LibraryPanel::AddListItemMyMelody(std::uint32_t position, RefreshLevel 
 
   const int row = list->InsertField(-1, 0, 0);
   list->SetFieldKey(row, position, 0);
-  SetNumber(list, row, 0, 0);
-  SetNumber(list, row, 1, static_cast<std::uint32_t>(row));
-  SetText(list, row, 2, item->GetSmartTitle(), kTitleCellFlags);
-  SetText(list, row, 3, std::to_string(Util::GetPolyCount(path)));
-  SetNumber(list, row, 4, static_cast<std::uint32_t>(GetMediaType(Util::GetFileType(path))));
+  namespace C = MelodyColumn;
+  SetNumber(list, row, C::kCheck, 0);
+  SetNumber(list, row, C::kOrder, static_cast<std::uint32_t>(row));
+  SetText(list, row, C::kTitle, item->GetSmartTitle(), kTitleCellFlags);
+  SetText(list, row, C::kPolyphony, std::to_string(Util::GetPolyCount(path)));
+  SetNumber(list, row, C::kType, static_cast<std::uint32_t>(GetMediaType(Util::GetFileType(path))));
   const std::uint64_t size = item->GetFileSize();
   const std::string sizeText = size > kMegaByte ? Format("%.1fMB", static_cast<double>(size) / 1048576.0)
                                                 : Format("%.1fKB", static_cast<double>(size) / 1024.0);
-  SetText(list, row, 5, sizeText);
+  SetText(list, row, C::kSize, sizeText);
   list->SetFieldStatus(row, item->IsFileExist() ? kRowStatusPresent : kRowStatusMissing);
   return Win::S_OK;
 }
@@ -177,15 +181,16 @@ long TYX_LibraryPanel::AddListItemSync(std::uint32_t position) {
 
   const int row = list->InsertField(-1, 0, 0);
   list->SetFieldKey(row, position, 0);
-  SetNumber(list, row, 0, 0);
-  SetNumber(list, row, 1, static_cast<std::uint32_t>(row));
-  SetText(list, row, 2, item->GetSmartTitle(), kTitleCellFlags);
+  namespace C = SyncColumn;
+  SetNumber(list, row, C::kCheck, 0);
+  SetNumber(list, row, C::kOrder, static_cast<std::uint32_t>(row));
+  SetText(list, row, C::kTitle, item->GetSmartTitle(), kTitleCellFlags);
   // The list draws the transfer-state picture from the flag word (report code = state - 3).
-  SetText(list, row, 3, std::string(), TransferCodeFlags(item->GetTransferState()));
-  SetText(list, row, 4, item->GetArtist());
-  SetText(list, row, 5, item->GetAlbum());
-  SetText(list, row, 6, Format("%.1f MB", static_cast<double>(item->GetFileSize()) / 1048576.0));
-  SetNumber(list, row, 7, static_cast<std::uint32_t>(GetMediaType(fileType)));
+  SetText(list, row, C::kProgress, std::string(), TransferCodeFlags(item->GetTransferState()));
+  SetText(list, row, C::kArtist, item->GetArtist());
+  SetText(list, row, C::kAlbum, item->GetAlbum());
+  SetText(list, row, C::kSize, Format("%.1f MB", static_cast<double>(item->GetFileSize()) / 1048576.0));
+  SetNumber(list, row, C::kType, static_cast<std::uint32_t>(GetMediaType(fileType)));
   list->SetFieldStatus(row, Util::FileExists(path) ? kRowStatusPresent : kRowStatusMissing);
   return Win::S_OK;
 }
@@ -204,7 +209,7 @@ bool TYX_LibraryPanel::WaitForCdTracks(int drive, int& tracks) {
   bool finished = false;
   // A drive that is spinning up answers with an error for a while. The panel's messages are handled
   // meanwhile; a change of list (or another Refresh) abandons this fill.
-  auto changed = [&] { return static_cast<int>(listType_) != 5 || refreshGeneration_ != generation; };
+  auto changed = [&] { return listType_ != kAudioCd || refreshGeneration_ != generation; };
   auto step = [&]() -> bool {
     if (cd->LastError() == 0) return finished = true;
     if (changed()) return abandoned = true;
@@ -263,11 +268,13 @@ long TYX_LibraryPanel::AddListItemCD(int drive) {
 
     const int row = list->InsertField(-1, 0, 0);
     list->SetFieldKey(row, position, 0);
-    SetNumber(list, row, 0, 0);
-    SetNumber(list, row, 1, static_cast<std::uint32_t>(track + 1));
-    SetText(list, row, 2, title);
-    SetText(list, row, 5, timeText);
-    SetNumber(list, row, 6, static_cast<std::uint32_t>(icon));
+    // The artist and album cells stay empty.
+    namespace C = LibraryColumn;
+    SetNumber(list, row, C::kCheck, 0);
+    SetNumber(list, row, C::kOrder, static_cast<std::uint32_t>(track + 1));
+    SetText(list, row, C::kTitle, title);
+    SetText(list, row, C::kTime, timeText);
+    SetNumber(list, row, C::kType, static_cast<std::uint32_t>(icon));
   }
   return Win::S_OK;
 }
@@ -314,8 +321,7 @@ long TYX_LibraryPanel::RefreshSelectedMedia() {
 }
 
 long TYX_LibraryPanel::RefreshAllMedia() {
-  const int type = static_cast<int>(listType_);
-  if (type != 1 && type != 2 && type != 4 && type != 9 && type != 10) return Win::S_OK;
+  if (!ListType(listType_).rowsUpdatable) return Win::S_OK;
   ListCtrl* list = GetCurrentListCtrl();
   if (list == nullptr) return Win::S_OK;
   const int count = list->GetItemCount();

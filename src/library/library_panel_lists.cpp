@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "library/library_panel.h"
+#include "library/panel_columns.h"
 #include "util/skin.h"
 
 namespace TYX::Library {
@@ -11,12 +12,12 @@ namespace {
 
 // One column as the list controls are given it.
 struct ColumnDef {
-  int kind;
-  int flag;
-  int width;
-  int width2;
-  int drawCode;
-  const char* title;
+  int kind = 0;
+  int flag = 0;
+  int width = 0;
+  int width2 = 0;
+  int drawCode = 0;
+  const char* title = "";
   std::vector<std::pair<Win::UINT, int>> images;  // (skin image ID, image kind)
 };
 
@@ -31,62 +32,85 @@ std::vector<std::pair<Win::UINT, int>> TypeIcons() {
 
 std::vector<std::pair<Win::UINT, int>> TitleImages() { return {{20168, 3}, {20176, 5}, {20177, 5}}; }
 
-ColumnDef CheckColumn() { return {1, 1, 49, 49, 8, "", {{20140, 2}}}; }
-ColumnDef OrderColumn() { return {38, 1, 28, 26, 16, "정렬", {{20180, 20}}}; }
-ColumnDef TitleColumn(const char* title) { return {5, 0, 280, 26, 14, title, TitleImages()}; }
-ColumnDef TypeColumn() { return {3, 1, 62, 26, 15, "종류", TypeIcons()}; }
+using Controls::kListDrawCheckBox;
+using Controls::kListDrawIcon;
+using Controls::kListDrawNumber;
+using Controls::kListDrawPlain;
+using Controls::kListDrawText;
+using Controls::kListDrawTitle;
+
+ColumnDef CheckColumn() { return {1, 1, 49, 49, kListDrawCheckBox, "", {{20140, 2}}}; }
+ColumnDef OrderColumn() { return {38, 1, 28, 26, kListDrawNumber, "정렬", {{20180, 20}}}; }
+ColumnDef TitleColumn(const char* title) { return {5, 0, 280, 26, kListDrawTitle, title, TitleImages()}; }
+ColumnDef TypeColumn() { return {3, 1, 62, 26, kListDrawIcon, "종류", TypeIcons()}; }
+ColumnDef TextColumn(int kind, int flag, int width, int width2, const char* title) {
+  return {kind, flag, width, width2, kListDrawText, title, {}};
+}
 
 // Library and transferred songs.
 std::vector<ColumnDef> LibraryColumns() {
-  return {CheckColumn(),
-          OrderColumn(),
-          TitleColumn("곡명"),
-          {7, 0, 112, 52, 1, "아티스트", {}},
-          {14, 0, 95, 26, 1, "앨범", {}},
-          {14, 1, 55, 26, 1, "시간", {}},
-          TypeColumn()};
+  namespace C = LibraryColumn;
+  std::vector<ColumnDef> columns(C::kCount);
+  columns[C::kCheck] = CheckColumn();
+  columns[C::kOrder] = OrderColumn();
+  columns[C::kTitle] = TitleColumn("곡명");
+  columns[C::kArtist] = TextColumn(7, 0, 112, 52, "아티스트");
+  columns[C::kAlbum] = TextColumn(14, 0, 95, 26, "앨범");
+  columns[C::kTime] = TextColumn(14, 1, 55, 26, "시간");
+  columns[C::kType] = TypeColumn();
+  return columns;
 }
 
 // Now playing and previously played; only the lyric column's width differs.
 std::vector<ColumnDef> NowPlayingColumns(int lyricWidth) {
-  return {OrderColumn(),
-          TitleColumn("곡명"),
-          {6, 0, 112, 52, 1, "아티스트", {}},
-          {13, 0, 95, 26, 1, "앨범", {}},
-          {14, 1, 55, 26, 1, "시간", {}},
-          {19, 1, lyricWidth, 26, 15, "가사", {{20163, 5}, {20167, 5}, {20165, 5}, {20166, 5}, {20164, 5}}},
-          TypeColumn()};
+  namespace C = NowPlayingColumn;
+  std::vector<ColumnDef> columns(C::kCount);
+  columns[C::kOrder] = OrderColumn();
+  columns[C::kTitle] = TitleColumn("곡명");
+  columns[C::kArtist] = TextColumn(6, 0, 112, 52, "아티스트");
+  columns[C::kAlbum] = TextColumn(13, 0, 95, 26, "앨범");
+  columns[C::kTime] = TextColumn(14, 1, 55, 26, "시간");
+  columns[C::kLyric] = {19, 1, lyricWidth, 26, kListDrawIcon, "가사",
+                        {{20163, 5}, {20167, 5}, {20165, 5}, {20166, 5}, {20164, 5}}};
+  columns[C::kType] = TypeColumn();
+  return columns;
 }
 
 // The CD list: as the library list, with plain order and title columns.
 std::vector<ColumnDef> CdColumns() {
   std::vector<ColumnDef> columns = LibraryColumns();
-  columns[1].drawCode = 0;
-  columns[1].images.clear();
-  columns[2].drawCode = 1;
-  columns[2].images.clear();
+  columns[LibraryColumn::kOrder].drawCode = kListDrawPlain;
+  columns[LibraryColumn::kOrder].images.clear();
+  columns[LibraryColumn::kTitle].drawCode = kListDrawText;
+  columns[LibraryColumn::kTitle].images.clear();
   return columns;
 }
 
 std::vector<ColumnDef> MyMelodyColumns() {
-  return {CheckColumn(),
-          OrderColumn(),
-          TitleColumn("파일"),
-          {7, 1, 112, 26, 1, "화음", {}},
-          TypeColumn(),
-          {7, 1, 112, 26, 1, "크기", {}}};
+  namespace C = MelodyColumn;
+  std::vector<ColumnDef> columns(C::kCount);
+  columns[C::kCheck] = CheckColumn();
+  columns[C::kOrder] = OrderColumn();
+  columns[C::kTitle] = TitleColumn("파일");
+  columns[C::kPolyphony] = TextColumn(7, 1, 112, 26, "화음");
+  columns[C::kType] = TypeColumn();
+  columns[C::kSize] = TextColumn(7, 1, 112, 26, "크기");
+  return columns;
 }
 
 // The sync list: the library columns with the transfer state picture and the size.
 std::vector<ColumnDef> SyncColumns() {
-  return {CheckColumn(),
-          OrderColumn(),
-          TitleColumn("곡명"),
-          {60, 1, 70, 52, 13, "진행상태", {}},
-          {7, 0, 112, 52, 1, "아티스트", {}},
-          {14, 0, 95, 26, 1, "앨범", {}},
-          {14, 2, 55, 26, 1, "크기", {}},
-          TypeColumn()};
+  namespace C = SyncColumn;
+  std::vector<ColumnDef> columns(C::kCount);
+  columns[C::kCheck] = CheckColumn();
+  columns[C::kOrder] = OrderColumn();
+  columns[C::kTitle] = TitleColumn("곡명");
+  columns[C::kProgress] = {60, 1, 70, 52, kListDrawTransferState, "진행상태", {}};
+  columns[C::kArtist] = TextColumn(7, 0, 112, 52, "아티스트");
+  columns[C::kAlbum] = TextColumn(14, 0, 95, 26, "앨범");
+  columns[C::kSize] = TextColumn(14, 2, 55, 26, "크기");
+  columns[C::kType] = TypeColumn();
+  return columns;
 }
 
 std::vector<Controls::TYX_ListColumn> ToRecords(const std::vector<ColumnDef>& defs) {

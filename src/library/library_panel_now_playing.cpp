@@ -1,4 +1,5 @@
 // The now-playing list (stock playlist 4), the previously-played list (5) and the playing mark.
+#include "library/band_wnd.h"
 #include "library/library_panel.h"
 #include "util/file_type.h"
 
@@ -22,8 +23,7 @@ std::uint32_t TYX_LibraryPanel::GetPlayListCurIndex() const {
 std::uint32_t TYX_LibraryPanel::SetNowPlayList(bool clear, bool all, bool unused) {
   (void)unused;
   if (!IsAlive() || manager_ == nullptr) return kNoPosition;
-  const int type = static_cast<int>(listType_);
-  if (type != 1 && type != 2 && type != 3 && type != 4 && type != 5 && type != 9 && type != 10) return kNoPosition;
+  if (!ListType(listType_).songRows) return kNoPosition;
   TYX_Playlist* np = manager_->GetStockPlaylist(STOCK_PLAYLIST_NOWPLAYING);
   if (np == nullptr) return kNoPosition;
   // The indexes are read before the list is emptied: on the now-playing list itself the rows point
@@ -87,7 +87,7 @@ long TYX_LibraryPanel::NPL_RemoveItemAll() {
     if (np->RemoveItem(0) != Win::S_OK) return Win::E_FAIL;  // a failed write would loop forever
   }
   const std::string page = band_->GetSelectedPageID();
-  if (static_cast<int>(TYX_BandWnd::GetLibraryType(page)) == 3) Refresh(page, REFRESH_LEVEL_NONE, 1);
+  if (GetLibraryType(page) == kNowPlaying) Refresh(page, REFRESH_LEVEL_NONE, 1);
   return Win::S_OK;
 }
 
@@ -99,7 +99,7 @@ long TYX_LibraryPanel::SetNowPlayingMedia(TYX_MediaPtr media, std::uint32_t play
   } else {
     nowPlaying_->GetLastPlayState(&media, &playState);
   }
-  if (static_cast<int>(listType_) != 3) return Win::E_FAIL;
+  if (listType_ != kNowPlaying) return Win::E_FAIL;
   const std::uint32_t current = GetPlayListCurIndex();
   if (current == kNoPosition || !media) {
     list->SetFieldNowPlaying(0, 0);
@@ -115,12 +115,12 @@ long TYX_LibraryPanel::SetNowPlayingMedia(TYX_MediaPtr media, std::uint32_t play
 }
 
 void TYX_LibraryPanel::DisplayCurrentPlayItem() {
-  if (GetPlayListCurIndex() == kNoPosition || static_cast<int>(listType_) != 3) return;
+  if (GetPlayListCurIndex() == kNoPosition || listType_ != kNowPlaying) return;
   ListCtrl* list = lists_[LIST_NOWPLAYING].get();
   if (list == nullptr) return;
   list->SetRedraw(false);
   const int top = list->GetTopIndex();
-  Refresh("200000", REFRESH_LEVEL_NONE, 1);
+  Refresh(kPageNowPlaying, REFRESH_LEVEL_NONE, 1);
   EnsureVisible(top);
   list->SetRedraw(true);
 }

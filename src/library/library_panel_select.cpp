@@ -3,20 +3,6 @@
 
 namespace TYX::Library {
 
-std::uint32_t TYX_LibraryPanel::SelectionPlaylistOfType(LibraryType type) {
-  switch (static_cast<int>(type)) {
-    case 1:
-    case 2:
-    case 7: return STOCK_PLAYLIST_LIBRARY;
-    case 3: return STOCK_PLAYLIST_NOWPLAYING;
-    case 4: return STOCK_PLAYLIST_OLDNOWPLAYING;
-    case 5: return STOCK_PLAYLIST_CDTRACK;
-    case 9: return STOCK_PLAYLIST_SYNC;
-    case 10: return STOCK_PLAYLIST_TRANSFERRED;
-    default: return 0;
-  }
-}
-
 std::uint32_t TYX_LibraryPanel::GetRowMediaLibIndex(int row, std::uint32_t unused) const {
   (void)unused;
   ListCtrl* list = GetCurrentListCtrl();
@@ -24,14 +10,14 @@ std::uint32_t TYX_LibraryPanel::GetRowMediaLibIndex(int row, std::uint32_t unuse
   const std::uint32_t key = list->GetFieldKey(row);
   if (key == kNoPosition) return kNoLibraryIndex;
   // CD rows are keyed by their position in the CD-track playlist, so they are looked up there.
-  const std::uint32_t id = SelectionPlaylistOfType(listType_);
+  const std::uint32_t id = ListType(listType_).keyPlaylist;
   TYX_Playlist* playlist = id != 0 ? manager_->GetStockPlaylist(static_cast<ENUM_STOCK_PLAYLIST>(id)) : GetCurrentPlaylist();
   return playlist != nullptr ? playlist->GetItem(key) : kNoLibraryIndex;
 }
 
 long TYX_LibraryPanel::GetSelectedMediaLibIndex(std::vector<std::uint32_t>& out, std::uint64_t* total, int all) const {
   out.clear();
-  const std::uint32_t id = SelectionPlaylistOfType(listType_);
+  const std::uint32_t id = ListType(listType_).keyPlaylist;
   if (id == 0 || manager_ == nullptr) return Win::E_FAIL;
   TYX_Playlist* playlist = manager_->GetStockPlaylist(static_cast<ENUM_STOCK_PLAYLIST>(id));
   ListCtrl* list = GetCurrentListCtrl();
@@ -53,9 +39,8 @@ long TYX_LibraryPanel::GetSelectedMediaLibIndex(std::vector<std::uint32_t>& out,
 long TYX_LibraryPanel::GetAllMedia(std::vector<std::uint32_t>& out, std::uint64_t* total) const {
   out.clear();
   if (total != nullptr) *total = 0;
-  const int type = static_cast<int>(listType_);
   // The CD list counts as well: its tracks count 44 bytes each in the size total.
-  if (type != 1 && type != 2 && type != 3 && type != 4 && type != 5 && type != 9 && type != 10) return Win::E_FAIL;
+  if (!ListType(listType_).songRows) return Win::E_FAIL;
   ListCtrl* list = GetCurrentListCtrl();
   if (list == nullptr || manager_ == nullptr) return Win::E_FAIL;
   const int count = list->GetItemCount();

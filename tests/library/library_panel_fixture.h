@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "components/store/library_store.h"
+#include "library/band_wnd.h"
 #include "library/library_panel.h"
+#include "library/library_search_wnd.h"
 #include "platform/window.h"
 #include "helpers/temp_dir.h"
 
