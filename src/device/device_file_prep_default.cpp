@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "contracts/device_mgr_client.h"
 #include "contracts/media.h"
 #include "device/device_texts.h"
+#include "device/web_item.h"
 #include "util/file_name.h"
 #include "util/file_system.h"
 #include "util/file_type.h"
@@ -44,13 +47,16 @@ std::string TYX_DeviceFilePrepDefault::GetDeviceFileName(unsigned device, const 
   stDeviceInfo info;
   dmGetDeviceInfo(device, info, 0);
   sourcePath = path;
-  deviceName = Util::GetFileName(path);
+  // A web item is named after its local copy.
+  const std::string local = GetWebDownloadPath(path);
+  deviceName = Util::GetFileName(local.empty() ? path : local);
   if (!Util::CheckFileName(deviceName, 1, NameLimit(info), -1)) return Texts::kBadName;
   return {};
 }
 
 std::string TYX_DeviceFilePrepDefault::FormatRefusal(const stDeviceInfo& info, const std::string& path) {
-  const std::string ext = "." + Util::ToLowerAscii(Util::GetFileExt(path));
+  const std::string local = GetWebDownloadPath(path);
+  const std::string ext = "." + Util::ToLowerAscii(Util::GetFileExt(local.empty() ? path : local));
   static const std::vector<std::string> kPhone{".mp3"};
   static const std::vector<std::string> kStorage{".mp3", ".wma", ".ogg", ".asf"};
   const std::vector<std::string>* accepted = nullptr;
@@ -75,6 +81,17 @@ FileCheck TYX_DeviceFilePrepDefault::Check(const stDeviceInfo& info, const std::
   if (!result.message.empty()) {
     result.check = TransferCheck::Format;
     result.code = dm_tc_bad_format;
+    return result;
+  }
+  // A web item not fetched yet is judged by its name; the music itself is checked once it is here.
+  const std::string local = GetWebDownloadPath(path);
+  if (!local.empty()) {
+    result.deviceName = Util::GetFileName(local);
+    if (!Util::CheckFileName(result.deviceName, 1, NameLimit(info), -1)) {
+      result.check = TransferCheck::Name;
+      result.message = Texts::kBadName;
+      result.code = dm_tc_refused;
+    }
     return result;
   }
   TYX_MediaPtr media = TYX_Media::Instance(path, kMediaOpenPlay);
@@ -125,7 +142,37 @@ std::string TYX_DeviceFilePrepDefault::ProcessFile(TYX_DeviceTransContext& conte
   stDeviceInfo info;
   dmGetDeviceInfo(device, info, 0);
 
-  const FileCheck check = Check(info, path);
+  std::string source = path;
+  const std::string local = GetWebDownloadPath(path);
+  if (!local.empty()) {
+    // A fresh copy every time: an old one may be stale.
+    std::error_code ec;
+    std::filesystem::remove(local, ec);
+    const std::string name = Util::GetFileName(local);
+    const std::string fetched = DownloadWebItem(
+        path, local, [&context] { return !context.IsCancelled(); },
+        [&context, &name](int percent) {
+          char text[512];
+          if (percent < 0) {
+            std::snprintf(text, sizeof text, Texts::kDownloadStart, name.c_str());
+          } else {
+            std::snprintf(text, sizeof text, Texts::kDownloadProgress, name.c_str(), percent);
+          }
+          context.NotifyText(text);
+        });
+    if (fetched.empty()) {
+      context.NotifyDownloadResult(-2);
+      context.NotifyText(Texts::kDownloadFailed);
+      // Told as what it is, not as a format the phone refuses.
+      context.SendFileEnd(context.IsCancelled() ? dm_tc_cancelled : dm_tc_source_error);
+      return context.IsCancelled() ? Texts::kCancelled : Texts::kDownloadFailed;
+    }
+    context.NotifyDownloadResult(0);
+    context.NotifyText(Texts::kDownloadDone);
+    source = fetched;
+  }
+
+  const FileCheck check = Check(info, source);
   if (check.check != TransferCheck::None) {
     context.SendFileEnd(check.code);
     return check.message;
@@ -145,9 +192,9 @@ std::string TYX_DeviceFilePrepDefault::ProcessFile(TYX_DeviceTransContext& conte
     if (phone) context.SendFileEnd(dm_tc_refused);
     return Texts::kDeleteFailed;
   }
-  context.SetCurrentFileSize(static_cast<std::int64_t>(Util::GetFileSize(path)));
+  context.SetCurrentFileSize(static_cast<std::int64_t>(Util::GetFileSize(source)));
   if (phone) dmPutFileMode(0);
-  if (dmPutFile(device, path, folder + name, nullptr, 0) != 1) return Texts::kTransferError;
+  if (dmPutFile(device, source, folder + name, nullptr, 0) != 1) return Texts::kTransferError;
   return context.WaitForFileEnd(device);
 }
 

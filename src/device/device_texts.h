@@ -14,6 +14,12 @@ inline constexpr const char* kBadName = "휴대폰에 저장할 수 있는 파�
 // The Bluetooth link was suspended: nothing was sent.
 inline constexpr const char* kSuspended = "블루투스 연결이 일시 중지되어 전송하지 못하였습니다.";
 
+// Download texts for the observers; %s is the local copy's file name.
+inline constexpr const char* kDownloadStart = "%s : 다운로드를 시작합니다.";
+inline constexpr const char* kDownloadProgress = "%s : 다운로드 진행중(%d %%)";
+inline constexpr const char* kDownloadDone = "다운로드가 완료되었습니다.";
+inline constexpr const char* kDownloadFailed = "다운로드가 취소되었습니다.";
+
 // Observer texts; the first %s is the file name of a web item's local copy (empty for other files).
 inline constexpr const char* kNotifyStart = "%s : 휴대폰으로 전송을 시작합니다.";
 inline constexpr const char* kNotifyProgress = "%s : 휴대폰으로 파일 전송 중(%d)";

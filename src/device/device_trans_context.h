@@ -28,8 +28,9 @@ class TYX_DeviceTransContext {
   // cancelled and its end awaited), or when the phone or the controller's window is gone (a file-end
   // notice of its own is then handled first). Returns the error text of the file's end, empty for success.
   virtual std::string WaitForFileEnd(unsigned device) = 0;
-  // Observers' text notices, from the worker.
+  // Observers' text notices and download results (0 downloaded, -2 failed), from the worker.
   virtual void NotifyText(const std::string& text) = 0;
+  virtual void NotifyDownloadResult(int result) = 0;
 };
 
 }  // namespace TYX::Device

@@ -259,7 +259,7 @@ Win::LRESULT TYX_DeviceTransControl::OnProgressNotify(Win::WPARAM wParam, Win::L
         const std::string path = CurrentPath();
         SendToParent(ess_start, &path);
       }
-      Notify(Printf(Texts::kNotifyStart, std::string()));
+      Notify(Printf(Texts::kNotifyStart, NoticeName(CurrentPath())));
       HandleProgress(lParam);
       break;
     case dm_ts_progress: HandleProgress(lParam); break;
@@ -299,7 +299,7 @@ void TYX_DeviceTransControl::HandleProgress(Win::LPARAM bytes) {
   }
   const std::string path = CurrentPath();
   SendToParent(percent, &path);
-  Notify(Printf(Texts::kNotifyProgress, std::string(), percent));
+  Notify(Printf(Texts::kNotifyProgress, NoticeName(path), percent));
   UpdateReadout();
 }
 
@@ -320,13 +320,13 @@ void TYX_DeviceTransControl::HandleFileEnd(int code) {
   }
   if (code == dm_tc_cancelled) {
     SendToParent(ess_cancelled, &path);
-    Notify(Printf(Texts::kNotifyCancelled, std::string()));
+    Notify(Printf(Texts::kNotifyCancelled, NoticeName(path)));
   } else if (code == dm_tc_success) {
     SendToParent(ess_complete, &path);
-    Notify(Printf(Texts::kNotifyDone, std::string()));
+    Notify(Printf(Texts::kNotifyDone, NoticeName(path)));
   } else {
     SendToParent(ess_failed, &path);
-    Notify(Printf(Texts::kNotifyFailed, std::string(), lastError));
+    Notify(Printf(Texts::kNotifyFailed, NoticeName(path), lastError));
   }
   // The worker repeats a put's end; the bytes count once.
   if (code == dm_tc_success && !m_hFileDoneEvent.IsSet()) m_nDone += size;

@@ -126,6 +126,7 @@ class TYX_DeviceTransControl : public Win::Window, private TYX_DeviceTransContex
   void SendFileEnd(int code) override;
   std::string WaitForFileEnd(unsigned device) override;
   void NotifyText(const std::string& text) override;
+  void NotifyDownloadResult(int result) override;
 
   // Worker helpers.
   JobScan ScanPhone(unsigned device, bool bluetooth);
@@ -147,6 +148,8 @@ class TYX_DeviceTransControl : public Win::Window, private TYX_DeviceTransContex
   void UpdateReadout();
   void Notify(const std::string& text);
   std::string CurrentPath() const;
+  // The file name of a web item's local copy, empty for other files (the observers' texts start with it).
+  static std::string NoticeName(const std::string& path);
   eAutoSyncMethod Method() const;
 
   std::unique_ptr<TYX_DeviceFilePrep> prep_;  // fixed after construction; used by the worker

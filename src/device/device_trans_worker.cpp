@@ -8,6 +8,8 @@
 #include "device/device_texts.h"
 #include "device/device_trans_control.h"
 #include "device/phone_music_index.h"
+#include "device/web_item.h"
+#include "util/file_name.h"
 #include "platform/messaging.h"
 #include "util/file_system.h"
 #include "util/log.h"
@@ -48,7 +50,24 @@ void TYX_DeviceTransControl::FinishJob() {
 }
 
 std::int64_t TYX_DeviceTransControl::LocalSize(const std::string& path) const {
+  // A web item counts with the size its address declares.
+  std::int64_t declared = 0;
+  if (!GetWebDownloadPath(path, &declared).empty()) return declared;
   return static_cast<std::int64_t>(Util::GetFileSize(path));
+}
+
+std::string TYX_DeviceTransControl::NoticeName(const std::string& path) {
+  const std::string local = GetWebDownloadPath(path);
+  return local.empty() ? std::string() : Util::GetFileName(local);
+}
+
+void TYX_DeviceTransControl::NotifyDownloadResult(int result) {
+  std::vector<TYX_DeviceTransControl_WebDownloadNotify*> observers;
+  {
+    std::lock_guard<std::mutex> lk(lock_);
+    observers = m_subscribers;
+  }
+  for (auto* observer : observers) observer->OnDownloadResult(result);
 }
 
 void TYX_DeviceTransControl::SetCurrent(const std::string& path, std::int64_t size) {
