@@ -102,6 +102,11 @@ int main(int argc, char** argv) {
     }
     std::printf("  %-40s best %6.0f ms, median %6.0f ms\n", c.what, times[0], times[1]);
   }
+  // TYX_BENCH_KEEP=1 keeps the library for profiling a single run.
+  if (const char* keep = std::getenv("TYX_BENCH_KEEP"); keep != nullptr && *keep == '1') {
+    std::printf("library kept in %s\n", data.c_str());
+    return 0;
+  }
   std::error_code ec;
   fs::remove_all(root, ec);
   return 0;
