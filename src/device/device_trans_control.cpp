@@ -144,6 +144,7 @@ int TYX_DeviceTransControl::Start(unsigned device, std::vector<std::string> file
 }
 
 int TYX_DeviceTransControl::StartFailedAgain(unsigned device) {
+  TYX_LogScope scope("TYX_DeviceTransControl::StartFailedAgain");
   std::vector<std::string> again;
   {
     std::lock_guard<std::mutex> lk(lock_);
@@ -168,6 +169,7 @@ void TYX_DeviceTransControl::Cancel() {
 }
 
 int TYX_DeviceTransControl::IsStarted() {
+  TYX_LogScope scope("TYX_DeviceTransControl::IsStarted");
   if (!m_hIdleEvent.IsSet()) return 1;
   std::unique_ptr<Win::Thread> ended;
   {
@@ -187,6 +189,7 @@ int TYX_DeviceTransControl::IsStarted() {
 
 std::vector<Dialog::TYX_Dialog_Error_Report::DEVICE_SYNC_CHECK_FILE_LIST> TYX_DeviceTransControl::GetErrorReport()
     const {
+  TYX_LogScope scope("TYX_DeviceTransControl::GetErrorReport");
   std::vector<Dialog::TYX_Dialog_Error_Report::DEVICE_SYNC_CHECK_FILE_LIST> out;
   std::lock_guard<std::mutex> lk(lock_);
   for (const auto& path : m_files) {
@@ -220,14 +223,17 @@ TYX_DeviceTransControl::TransferRecord TYX_DeviceTransControl::Record(const std:
 std::vector<TransferPlanEntry> TYX_DeviceTransControl::GetTransferPlan(unsigned device,
                                                                        const std::vector<std::string>& files,
                                                                        int syncMode) const {
+  TYX_LogScope scope("TYX_DeviceTransControl::GetTransferPlan");
   return BuildTransferPlan(device, files, *prep_, syncMode != 0);
 }
 
 std::string TYX_DeviceTransControl::WriteErrorReportCsv(const std::string& path) const {
+  TYX_LogScope scope("TYX_DeviceTransControl::WriteErrorReportCsv");
   return WriteTransferReportCsv(path, GetErrorReport());
 }
 
 void TYX_DeviceTransControl::Subscribe(TYX_DeviceTransControl_WebDownloadNotify* observer) {
+  TYX_LogScope scope("TYX_DeviceTransControl::Subscribe");
   if (observer == nullptr) return;
   std::lock_guard<std::mutex> lk(lock_);
   if (std::find(m_subscribers.begin(), m_subscribers.end(), observer) == m_subscribers.end()) {
@@ -236,6 +242,7 @@ void TYX_DeviceTransControl::Subscribe(TYX_DeviceTransControl_WebDownloadNotify*
 }
 
 void TYX_DeviceTransControl::Unsubscribe(TYX_DeviceTransControl_WebDownloadNotify* observer) {
+  TYX_LogScope scope("TYX_DeviceTransControl::Unsubscribe");
   std::lock_guard<std::mutex> lk(lock_);
   m_subscribers.erase(std::remove(m_subscribers.begin(), m_subscribers.end(), observer), m_subscribers.end());
 }
