@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "components/audio/ffmpeg_file_source.h"
+#include "components/audio/pcm_resampler.h"
 
 namespace TYX::Tagging {
 namespace {
@@ -19,20 +20,49 @@ using Context = std::unique_ptr<ChromaprintContext, ContextDeleter>;
 // Feeds PCM to a started context; finish and read out with Finish.
 class Fingerprinter {
  public:
+  // The sound is brought to mono at Chromaprint's own rate here, with the audio layer's resampler, so
+  // Chromaprint does no conversion of its own (and a two-minute song costs a quarter of the work).
   bool Start(int rate, int channels, std::string& error) {
+    channels_ = channels;
     ctx_.reset(chromaprint_new(CHROMAPRINT_ALGORITHM_DEFAULT));
     if (!ctx_) {
       error = "the fingerprinter could not be made";
       return false;
     }
-    if (chromaprint_start(ctx_.get(), rate, channels) != 1) {
-      error = "the fingerprinter refuses " + std::to_string(rate) + " Hz, " + std::to_string(channels) + " channels";
+    if (rate != kPrintRate) {
+      resampler_ = std::make_unique<Audio::PcmResampler>(rate, kPrintRate, 1);
+      if (!resampler_->ok()) {
+        error = "the sound cannot be resampled from " + std::to_string(rate) + " Hz";
+        return false;
+      }
+    }
+    if (chromaprint_start(ctx_.get(), kPrintRate, 1) != 1) {
+      error = "the fingerprinter could not be started";
       return false;
     }
     return true;
   }
-  bool Feed(const std::int16_t* samples, int count) { return chromaprint_feed(ctx_.get(), samples, count) == 1; }
+  // Interleaved samples of all channels; count is the number of samples (frames x channels).
+  bool Feed(const std::int16_t* samples, int count) {
+    const int frames = count / channels_;
+    mono_.resize(static_cast<std::size_t>(frames));
+    for (int f = 0; f < frames; ++f) {
+      int sum = 0;
+      for (int c = 0; c < channels_; ++c) sum += samples[f * channels_ + c];
+      mono_[static_cast<std::size_t>(f)] = static_cast<std::int16_t>(sum / channels_);
+    }
+    if (!resampler_) return chromaprint_feed(ctx_.get(), mono_.data(), frames) == 1;
+    resampled_.clear();
+    if (!resampler_->Process(mono_.data(), frames, &resampled_)) return false;
+    return resampled_.empty() || chromaprint_feed(ctx_.get(), resampled_.data(), static_cast<int>(resampled_.size())) == 1;
+  }
   bool Finish(AudioFingerprint& out, std::string& error) {
+    if (resampler_) {
+      resampled_.clear();
+      if (resampler_->Flush(&resampled_) && !resampled_.empty()) {
+        chromaprint_feed(ctx_.get(), resampled_.data(), static_cast<int>(resampled_.size()));
+      }
+    }
     if (chromaprint_finish(ctx_.get()) != 1) {
       error = "the fingerprint could not be finished";
       return false;
@@ -55,7 +85,12 @@ class Fingerprinter {
   }
 
  private:
+  static constexpr int kPrintRate = 11025;
   Context ctx_;
+  int channels_ = 1;
+  std::unique_ptr<Audio::PcmResampler> resampler_;
+  std::vector<std::int16_t> mono_;
+  std::vector<std::int16_t> resampled_;
 };
 
 }  // namespace
@@ -79,7 +114,7 @@ FingerprintResult FingerprintFile(const std::string& path) {
   if (!fp.Start(rate, channels, result.error)) return result;
   const std::int64_t frameBytes = static_cast<std::int64_t>(channels) * 2;
   const std::int64_t wanted = static_cast<std::int64_t>(rate) * kFingerprintSeconds * frameBytes;
-  std::vector<std::int16_t> buffer(static_cast<std::size_t>(channels) * 4096);
+  std::vector<std::int16_t> buffer(static_cast<std::size_t>(channels) * 16384);
   std::int64_t fed = 0;
   while (fed < wanted) {
     const int want = static_cast<int>(std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()) * 2, wanted - fed));
