@@ -88,6 +88,20 @@ class TYX_LibraryPanel : public Win::Window {
   const TYX_PanelLayout& Layout() const { return *layout_; }
   TYX_PanelTransfer& Transfer() { return *transfer_; }
 
+  // ---- Commands and events (panel_commands) -------------------------------------------------------
+  void SetFooter(Contents::TYX_ContentsFooter* footer) { commands_->SetFooter(footer); }
+  void SetTransferTargetFolder(const std::string& folder) { transfer_->SetTransferTargetFolder(folder); }
+  long RemoveSelectedMedia() { return commands_->RemoveSelectedMedia(); }
+  long PlayOneSong(std::uint32_t libraryIndex) { return commands_->PlayOneSong(libraryIndex); }
+  long ShowFilePropertyDlg() { return commands_->ShowFilePropertyDlg(); }
+  long ShowFileID3EditDlg() { return commands_->ShowFileID3EditDlg(); }
+  long ShowLyricsPopupDlg() { return commands_->ShowLyricsPopupDlg(); }
+  long ShowLyricsPopupDlg(int row) { return commands_->ShowLyricsPopupDlg(row); }
+  bool PopMenu() { return commands_->PopMenu(); }
+  int IsDeviceConnected() const { return commands_->IsDeviceConnected(); }
+  long SendMessageToParent(Win::UINT msg, Win::WPARAM w, Win::LPARAM l) { return commands_->SendMessageToParent(msg, w, l); }
+  long PostMessageToParent(Win::UINT msg, Win::WPARAM w, Win::LPARAM l) { return commands_->PostMessageToParent(msg, w, l); }
+
   // Switches to the list of the page and fills it. Status 0, or 0x80004005 without store, list or
   // search window.
   long Refresh(const std::string& pageId, RefreshLevel level = REFRESH_LEVEL_NONE, int show = 1);
