@@ -406,6 +406,16 @@ TEST_F(RippingDialogTest, CancelAsksFirstAndKeepsOnlyTheSongsRippedToTheEnd) {
     auto& d = static_cast<Dlg&>(w);
     if (!held->reached || step >= 2) return;
     ++step;
+    if (step == 1) {
+      // Track 2 of 3 half done: the track line shows 50 %, the overall line trunc(16 + 33.3 + 1).
+      EXPECT_EQ(d.InfoLine(), "전체: 2 of 3");
+      d.OnExtractorProgress(EXTRACTOR_TOTAL, 1000);
+      d.OnExtractorProgress(EXTRACTOR_POSITION, 500);
+      EXPECT_EQ(d.TrackPercentLine(), "50 %");
+      EXPECT_EQ(d.TrackBar()->GetPos(), 50);
+      EXPECT_EQ(d.TotalPercentLine(), "50 %");
+      EXPECT_EQ(d.TotalBar()->GetPos(), 50);
+    }
     // The first answer goes on ripping; the second ends the dialog.
     EXPECT_TRUE(d.ClickButton(IDCANCEL));
     if (step == 1) {
