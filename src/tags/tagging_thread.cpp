@@ -113,6 +113,18 @@ void TYX_MTaggingThread::PostStatus(Win::WPARAM status) {
 
 bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
   Util::TYX_LogScope scope("TYX_MTaggingThread::OnTaggingStart");
+  if (passActive_.exchange(true)) {
+    Util::TYX_Log::Instance()->Add("TYX_MTaggingThread::OnTaggingStart : a pass is already running");
+    return false;
+  }
+  // Early returns free the pass here; a pass that ran frees it in EndPass, before it signals idle.
+  struct PassGuard {
+    std::atomic<bool>& flag;
+    bool armed = true;
+    ~PassGuard() {
+      if (armed) flag.store(false);
+    }
+  } guard{passActive_};
   notify_ = nullptr;
   if (mode == TAGGING_MODE_NOTIFY) {
     notify_ = window != nullptr ? window : Win::GetMainWindow();
@@ -148,6 +160,7 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
   if (!component || component->Initialize() != kIdentifyOk) {
     Util::TYX_Log::Instance()->Add("TYX_MTaggingThread::OnTaggingStart : component not ready : %s",
                                    component ? component->GetStatusText().c_str() : error.c_str());
+    guard.armed = false;
     EndPass();
     return true;
   }
@@ -159,6 +172,7 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
     TagOneFile(list_[i], *component);
   }
   component.reset();
+  guard.armed = false;
   EndPass();
   return true;
 }
@@ -166,6 +180,7 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
 void TYX_MTaggingThread::EndPass() {
   running_.store(0);
   PostStatus(TAGGING_STATUS_ENDED);
+  passActive_.store(false);
   idle_.Set();
 }
 

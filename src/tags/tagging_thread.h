@@ -64,7 +64,8 @@ class TYX_MTaggingThread : public Win::WinThread {
   void RequestStop() { stopRequested_.store(1); }
 
   // Runs one pass over the list on the calling thread. Mode 0 reports to the window (or the main
-  // window); mode 1 runs without notices. False when no pass ran (no window, no component).
+  // window); mode 1 runs without notices. False when no pass ran (no window, no component, or another
+  // pass still running: two passes over one list would tag the same files at once).
   bool OnTaggingStart(Win::HWND window, int mode);
   // Posts WM_TAGGING_START to the worker's thread.
   bool PostTaggingStart(Win::HWND window, int mode);
@@ -93,6 +94,7 @@ class TYX_MTaggingThread : public Win::WinThread {
   int alwaysDownload_ = 0;
   std::atomic<std::int32_t> running_{0};
   std::atomic<std::int32_t> stopRequested_{0};
+  std::atomic<bool> passActive_{false};    // one pass at a time, whichever thread starts it
   Win::Event idle_{true, true};            // set while no pass runs; StopThread waits on it
   Win::HWND notify_ = nullptr;             // the pass's thread
   char currentPath_[260] = {0};            // the pass's thread

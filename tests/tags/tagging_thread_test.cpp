@@ -220,6 +220,7 @@ TEST_F(TaggingThreadTest, StopDuringAPassFinishesTheCurrentFileAndSkipsTheRest) 
   EXPECT_EQ(worker.SetTaggingList({b}, 0, 0), 1);
   std::vector<_Tag_Item> list;
   EXPECT_EQ(worker.GetTaggingList(list), 1);
+  EXPECT_FALSE(worker.OnTaggingStart(nullptr, TAGGING_MODE_SILENT));  // one pass at a time
   worker.RequestStop();
   script_.release.Set();
   ASSERT_TRUE(Win::PumpUntil([&] { return window.Ended(); }, kWatchdogMs));
