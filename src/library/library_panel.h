@@ -125,6 +125,11 @@ class TYX_LibraryPanel : public Win::Window {
   // The power-search visibility of the library list (type 1) and the sync list (type 9).
   int GetPowerSearchFlag(LibraryType type) const { return navigation_->GetPowerSearchFlag(type); }
   void SetPowerSearchFlag(LibraryType type, int flag) { navigation_->SetPowerSearchFlag(type, flag); }
+  // The location bar (owned by the host; kept alive while set) and navigation to an address.
+  void SetLocationManager(Location::TYX_LocationWnd* bar) { navigation_->SetLocationManager(bar); }
+  Location::TYX_LocationWnd* GetLocationManager() const { return navigation_->GetLocationManager(); }
+  long Navigate(const std::string& address, int level) { return navigation_->Navigate(address, level); }
+  void UpdateLocationWnd(const std::string& address) { navigation_->UpdateLocationWnd(address); }
 
   // Layout rectangles (top band, list area) as last computed, and the toolbar.
   Win::Rect GetListAreaRect() const { return layout_->GetListAreaRect(); }
