@@ -49,9 +49,9 @@ void TYX_PanelCommands::RegisterMessages() {
   RegisterCommands();
   RegisterMenuMessages();
   TYX_LibraryPanel& panel = Panel();
-  panel.OnMessage(Win::WM_TIMER, [this](WPARAM id, LPARAM) {
-    OnTimer(id);
-    return LRESULT{0};
+  panel.OnMessage(Win::WM_TIMER, [this](WPARAM id, LPARAM l) {
+    if (OnTimer(id)) return LRESULT{0};
+    return Panel().DefWindowProc(Win::WM_TIMER, id, l);
   });
   panel.OnMessage(WM_LIBRARY_MEDIA_CONVERTING, [this](WPARAM w, LPARAM l) { return OnMediaConverting(w, l); });
   panel.OnMessage(WM_LIBRARY_CD_RIPPING, [this](WPARAM w, LPARAM l) { return OnCDRipping(w, l); });
@@ -188,7 +188,7 @@ LRESULT TYX_PanelCommands::OnLibraryNotifyEvent_OldNowPlay(WPARAM event, LPARAM 
   return 0;
 }
 
-void TYX_PanelCommands::OnTimer(Win::UINT_PTR id) {
+bool TYX_PanelCommands::OnTimer(Win::UINT_PTR id) {
   TYX_LibraryPanel& panel = Panel();
   if (refreshTimer_ != 0 && id == refreshTimer_) {
     panel.KillTimer(id);
@@ -202,7 +202,10 @@ void TYX_PanelCommands::OnTimer(Win::UINT_PTR id) {
     if (panel.GetCurrentListType() == kRecentlyPlayed) {
       panel.Refresh(kPageRecentlyPlayed, TYX_LibraryPanel::REFRESH_LEVEL_NONE, 1);
     }
+  } else {
+    return false;
   }
+  return true;
 }
 
 // ---- List notifications -----------------------------------------------------------------------------

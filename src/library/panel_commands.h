@@ -113,7 +113,8 @@ class TYX_PanelCommands : public TYX_PanelPart {
   std::vector<TYX_PanelMenuItem> MenuItemsOf(int type) const;
 
   // ---- Handlers ---------------------------------------------------------------------------------------
-  void OnTimer(Win::UINT_PTR id);
+  // False for a timer that is not one of the three above.
+  bool OnTimer(Win::UINT_PTR id);
   Win::LRESULT OnListBtnDblClick(Win::WPARAM wParam, Win::LPARAM lParam);
   Win::LRESULT OnListImgClick(Win::WPARAM row, Win::LPARAM column);
   Win::LRESULT OnListRowClick(Win::WPARAM row, Win::LPARAM column);
