@@ -53,7 +53,15 @@ TYX_MediaConverting_ProgressDlg::TYX_MediaConverting_ProgressDlg(HWND parent) : 
   OnMessage(Convert::WM_EXTRACTOR_PROGRESS, [this](WPARAM w, LPARAM l) { return OnExtractorProgress(w, l); });
 }
 
-TYX_MediaConverting_ProgressDlg::~TYX_MediaConverting_ProgressDlg() = default;
+TYX_MediaConverting_ProgressDlg::~TYX_MediaConverting_ProgressDlg() {
+  // A dialog that goes without being stopped (its loop ended by a quit) takes its job with it.
+  if (!jobOpen_ || !workerJob_) return;
+  CExtractorThread* worker = Convert::GetExtractorThread();
+  if (worker != nullptr && worker->Owner() == jobOwner_) {
+    worker->StopJob();
+    DropHalfFile();
+  }
+}
 
 int TYX_MediaConverting_ProgressDlg::FilePercent(std::uint32_t position, std::uint32_t total) {
   if (total == 0) return 0;
@@ -212,6 +220,7 @@ void TYX_MediaConverting_ProgressDlg::StartFile(int index) {
   worker_->SetJob(0, 0, file.path, kind, target_, out.workerFormat, options_.bitrate, file.duration,
                   static_cast<unsigned>(file.sampleRate), file.channels, targetChannels);
   workerJob_ = true;
+  jobOwner_ = GetSafeHwnd();
   worker_->ResumeThread();
   worker_->PostThreadMessage(Convert::WM_EXTRACTOR_START, 1);
 }

@@ -119,6 +119,7 @@ class TYX_MediaConverting_ProgressDlg : public Controls::TYX_Skin_PopupDialog {
   int problems_ = 0;
   bool jobOpen_ = false;         // a result is awaited for the song in hand
   bool workerJob_ = false;       // the worker runs it (else the dialog posted the result itself)
+  Win::HWND jobOwner_ = nullptr;  // the window the worker reports that job to
   bool asking_ = false;          // the stop question is on screen
   std::optional<int> deferred_;  // a result that came while the question was on screen
   std::vector<std::string> targets_;

@@ -371,6 +371,40 @@ TEST_F(ProgressDialog, StoppingKeepsOnlyTheFinishedSongsAndDeletesTheHalfFile) {
   EXPECT_EQ(LiveSongs(), songs + 1);
 }
 
+TEST_F(ProgressDialog, ADialogEndedByAQuitTakesItsJobWithIt) {
+  ScopedUserAgent agent;
+  HoldingStream gate;
+  gate.data = Synth::Tone(44100, 2, 4.0).samples;
+  const std::string slow = Wav("slow.wav");
+  CExtractorThread* worker = WorkerReading(slow, [&] {
+    return Audio::BASS_StreamCreate(44100, 2, Audio::BASS_STREAM_DECODE, &HoldingProc, &gate);
+  });
+  ASSERT_NE(worker, nullptr);
+  gate.worker = worker;
+  {
+    Progress dlg;
+    dlg.SetFileList({Entry(slow)});
+    dlg.SetLibrary(store_.get());
+    dlg.SetOptions(Mp3Options());
+    bool quit = false;
+    agent->SetIdleAction([&](Window&) {
+      if (quit || !gate.holding) return;
+      quit = true;
+      PostQuitMessage(0);
+    });
+    dlg.DoModal();
+    ASSERT_TRUE(quit);
+  }
+  // The quit is left for the outer loop; this test is that loop.
+  PumpMessages();
+  MSG msg{};
+  EXPECT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_QUIT);
+  EXPECT_FALSE(worker->IsJobRunning());
+  EXPECT_FALSE(Exists(dir_.File("slow.mp3")));
+  EXPECT_EQ(LiveSongs(), 1u);
+}
+
 TEST_F(ProgressDialog, AStopBeforeTheWorkerTookTheStartDropsTheStart) {
   ScopedUserAgent agent;
   ModalWatchdog watchdog;

@@ -45,8 +45,12 @@ class ModalWatchdog {
   ~ModalWatchdog() {
     stop_.Set();
     thread_.join();
-    Win::MSG msg;
-    if (fired_) Win::PeekMessage(&msg, nullptr, Win::WM_QUIT, Win::WM_QUIT, Win::PM_REMOVE);
+    // A quit request is only handed out to an unfiltered look, after what is pending.
+    if (fired_) {
+      Win::PumpMessages();
+      Win::MSG msg;
+      Win::PeekMessage(&msg, nullptr, 0, 0, Win::PM_REMOVE);
+    }
   }
   bool Fired() const { return fired_.load(); }
 
