@@ -238,6 +238,23 @@ TEST_F(TaggingThreadTest, StopDuringAPassFinishesTheCurrentFileAndSkipsTheRest) 
   EXPECT_EQ(list[1].count, 0);
 }
 
+TEST_F(TaggingThreadTest, EachNoticeKeepsThePathItWasPostedFor) {
+  UseFake();
+  script_.status = kIdentifyStatusNoMatch;
+  const std::string a = Song("a.wav", 7);
+  const std::string b = Song("b.wav", 8);
+  TYX_MTaggingThread worker;
+  ASSERT_EQ(worker.SetTaggingList({a, b}, 0, 0), 0);
+  StatusWindow window;
+  // The pass runs on this thread, so every notice is read only after the pass has moved on.
+  ASSERT_TRUE(worker.OnTaggingStart(window.GetSafeHwnd(), TAGGING_MODE_NOTIFY));
+  Win::PumpMessages();
+  EXPECT_EQ(window.statuses, (std::vector<int>{0, 1, 1, 2}));
+  EXPECT_EQ(window.texts, (std::vector<std::string>{"", a, b, b}));
+  EXPECT_EQ(worker.CurrentNumber(), 2u);
+  EXPECT_EQ(worker.Total(), 2u);
+}
+
 TEST_F(TaggingThreadTest, NoWindowOrNoComponentMeansNoPass) {
   TYX::Test::ScopedUserAgent agent;
   UseFake();
