@@ -10,6 +10,7 @@
 #include "import/import_test_support.h"
 #include "library/band_wnd_messages.h"
 #include "library/libarary_func_set.h"
+#include "platform/dialog.h"
 #include "platform/drop_files.h"
 #include "util/init.h"
 #include "util/skin.h"
@@ -259,6 +260,42 @@ TEST_F(FuncSetTest, AStoppedScanStillListsTheSongsFoundButReportsFailure) {
   const std::uint32_t found = Playlist(STOCK_PLAYLIST_LIBRARY)->CountItem();
   EXPECT_GE(found, 1u);
   EXPECT_EQ(found, LiveSongs());
+}
+
+TEST_F(FuncSetTest, TheSongDialogsOpenForALibraryIndexAndRefuseNone) {
+  ScopedUserAgent agent;
+  ModalWatchdog watchdog;
+  const std::string path = Song("dialogs/words.mp3");
+  {
+    TYX_MediaPtr media = TYX_Media::Instance(path);
+    ASSERT_TRUE(media);
+    media->SetTitle("Words");
+    media->SetLyrics("la la la");
+    ASSERT_EQ(media->Save(), 0);
+  }
+  const std::uint32_t index = Library()->InsertItem(path, kItemKindFile);
+  FuncSet funcs(store_.get());
+  // The lyrics by library index: the song's own lyrics, under its title.
+  std::string title, shownText;
+  agent->OnNextModal([&](Window& w) {
+    title = w.GetWindowText();
+    w.UpdateWindow();
+    for (const std::string& t : w.GetLastPaint().Texts()) shownText += t + "|";
+    static_cast<Win::Dialog&>(w).EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(funcs.ShowLyricDialog(nullptr, index), 1);
+  EXPECT_EQ(title, "가사보기");
+  EXPECT_NE(shownText.find("la la la"), std::string::npos);
+  agent->OnNextModal([](Window& w) { static_cast<Win::Dialog&>(w).EndDialog(IDOK); });
+  EXPECT_EQ(funcs.ShowPropertyDialog(nullptr, index), TRUE);
+  agent->OnNextModal([](Window& w) { static_cast<Win::Dialog&>(w).EndDialog(IDCANCEL); });
+  EXPECT_EQ(funcs.ShowID3EditDialog(nullptr, index), 0);
+  EXPECT_EQ(agent->ModalCount(), 3);
+  EXPECT_EQ(funcs.ShowLyricDialog(nullptr, kNoLibraryIndex), 0);
+  EXPECT_EQ(funcs.ShowPropertyDialog(nullptr, kNoLibraryIndex), FALSE);
+  EXPECT_EQ(funcs.ShowID3EditDialog(nullptr, kNoLibraryIndex), 0);
+  EXPECT_EQ(agent->ModalCount(), 3);
+  EXPECT_FALSE(watchdog.Fired());
 }
 
 }  // namespace
