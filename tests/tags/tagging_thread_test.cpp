@@ -355,6 +355,7 @@ class TaggingWebTest : public TaggingThreadTest {
                       "application/json");
     });
     s.Get("/tavelstore/search/search_album_image.asp", [this](const httplib::Request& req, httplib::Response& res) {
+      ++searches_;
       query_ = req.get_param_value("qa") + "|" + req.get_param_value("qb") + "|" + req.get_param_value("qc");
       res.set_content(notAnImage_ ? "/img/broken.png" : "/img/cover.png", "text/plain");
     });
@@ -379,6 +380,7 @@ class TaggingWebTest : public TaggingThreadTest {
   TYX::Test::LocalWebServer web_;
   std::vector<std::uint8_t> image_;
   std::string query_;
+  std::atomic<int> searches_{0};
   bool notAnImage_ = false;
   std::atomic<bool> hangIdentify_{false};
 };
@@ -408,6 +410,37 @@ TEST_F(TaggingWebTest, AWebLookupTagsTheFileAndEmbedsTheAlbumImage) {
   TYX_MediaPtr c = Read(copy);
   ASSERT_TRUE(c);
   EXPECT_EQ(c->GetTitle(), "봄날");
+}
+
+TEST_F(TaggingWebTest, AnExistingImageIsReplacedOnlyWhenAlwaysDownloadIsSet) {
+  const std::string a = Song("a.wav", 53);
+  const std::vector<std::uint8_t> own = TYX::Test::MakeImage("bmp", 8, 8);
+  {
+    TYX_MediaPtr m = Read(a);
+    ASSERT_TRUE(m);
+    ASSERT_TRUE(m->SetAlbumImageData(own));
+    ASSERT_EQ(m->Save(), 0) << m->GetLastError();
+  }
+  TYX_MTaggingThread worker;
+  ASSERT_EQ(worker.SetTaggingList({a}, 1, 0), 0);
+  ASSERT_TRUE(worker.OnTaggingStart(nullptr, TAGGING_MODE_SILENT));
+  EXPECT_EQ(searches_.load(), 0);
+  TYX_MediaPtr kept = Read(a);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->GetTitle(), "봄날");
+  EXPECT_EQ(kept->GetAlbumImageData(), own);
+
+  ASSERT_EQ(worker.SetTaggingList({a}, 1, 1), 0);
+  ASSERT_TRUE(worker.OnTaggingStart(nullptr, TAGGING_MODE_SILENT));
+  EXPECT_EQ(searches_.load(), 1);
+  TYX_MediaPtr replaced = Read(a);
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(replaced->GetAlbumImageData(), image_);
+
+  // Without the image option nothing is fetched at all.
+  ASSERT_EQ(worker.SetTaggingList({Song("b.wav", 54)}, 0, 1), 0);
+  ASSERT_TRUE(worker.OnTaggingStart(nullptr, TAGGING_MODE_SILENT));
+  EXPECT_EQ(searches_.load(), 1);
 }
 
 TEST_F(TaggingWebTest, AReplyThatIsNotAnImageIsNotEmbeddedButTheTagsAreSaved) {
