@@ -81,6 +81,12 @@ TEST_F(ID3EditTest, AShortHighlightIsStretchedToTwentySecondsAndStoredAsStartAnd
   EXPECT_EQ(Edit(index, [](Dlg& d) {
               Times(d, "00:10", "00:15");
               EXPECT_EQ(d.GetHighlightBar(), std::make_pair(10000u, 15000u));
+              // An end before the start shows an empty bar at the start; an unreadable time leaves it.
+              ASSERT_TRUE(d.GetEndTimeEdit()->TypeText("00:05"));
+              EXPECT_EQ(d.GetHighlightBar(), std::make_pair(10000u, 10000u));
+              ASSERT_TRUE(d.GetEndTimeEdit()->TypeText("x"));
+              EXPECT_EQ(d.GetHighlightBar(), std::make_pair(10000u, 10000u));
+              ASSERT_TRUE(d.GetEndTimeEdit()->TypeText("00:15"));
               EXPECT_TRUE(d.ClickButton(IDOK));
             }),
             1);

@@ -186,6 +186,8 @@ TEST_F(InforDialogTest, EachStepOpensWithItsHeightButtonsLinesAndControls) {
     EXPECT_EQ(dlg.DoModal(), IDOK);
   }
   EXPECT_EQ(TYX_Dialog_Infor::FindStep(44126), nullptr);
+  // Without a configured host the help link goes to the default one.
+  EXPECT_EQ(TYX_Dialog_Infor::HelpUrl(), std::string(TYX_Dialog_Infor::kDefaultHelpHost) + "/music/music_index3.jsp");
   EXPECT_FALSE(watchdog.Fired());
 }
 

@@ -145,6 +145,8 @@ TEST_F(TagSearchTest, APickedCandidateIsWrittenOnOkWithItsIdentifiers) {
               EXPECT_EQ(d.GetPickCount(), 0);
               EXPECT_TRUE(d.GetResultList()->ClickRow(0, 0));
               EXPECT_EQ(d.GetPickCount(), 1);
+              EXPECT_TRUE(d.GetStartTimeEdit()->TypeText("00:02"));
+              EXPECT_TRUE(d.GetEndTimeEdit()->TypeText("00:24"));
               EXPECT_TRUE(d.ClickButton(IDOK));
             }),
             1);
@@ -161,6 +163,9 @@ TEST_F(TagSearchTest, APickedCandidateIsWrittenOnOkWithItsIdentifiers) {
   EXPECT_EQ(item->GetIdText(2), "MI0000000066");
   EXPECT_EQ(item->GetIdText(3), "MI0000000055");
   EXPECT_EQ(item->GetIdText(4), "MI00004");
+  EXPECT_EQ(item->GetHighlightStart(), 2000u);
+  EXPECT_EQ(item->GetHighlightLength(), 22000u);
+  EXPECT_EQ(m->GetHighlightLength(), 22000u);
 }
 
 TEST_F(TagSearchTest, TheSearchButtonsWaitForTheSearchAndNothingFoundIsSaid) {
