@@ -136,6 +136,8 @@ class TYX_LibraryPanel : public Win::Window {
   Win::Rect GetTopBandRect() const { return layout_->GetTopBandRect(); }
   Win::Window* GetToolbarButton(int i) const { return layout_->GetToolbarButton(i); }
   Win::Window* GetSyncAutoCheck() const { return layout_->GetSyncAutoCheck(); }
+  TYX_HTMLView* GetHtmlView() const { return layout_->GetHtmlView(); }
+  void Final() { layout_->Final(); }
 
   // ---- List set-up (library_panel_lists.cpp) ------------------------------------------------------
   // Creates the seven list controls (each only once), all with the same rectangle.
@@ -187,7 +189,11 @@ class TYX_LibraryPanel : public Win::Window {
   void LoadNowPlayingState();
   void SaveNowPlayingState();
 
+ protected:
+  void PaintContent(Win::DisplayList& dc) override { layout_->Paint(dc); }
+
  private:
+  friend class TYX_PanelLayout;  // Final ends the now-playing state and the list controls
   // Set-ups of the list controls (library_panel_lists.cpp).
   void InitListCtrlLIB(const Win::Rect& rect);
   void InitListCtrlNP(const Win::Rect& rect);

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <fstream>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace TYX::Html {
 
@@ -194,44 +196,42 @@ FetchResult FetchPage(const std::string& address, const FetchOptions& options, c
 }
 
 TYX_PageFetchJob::TYX_PageFetchJob(std::string address, FetchOptions options)
-    : address_(std::move(address)), options_(options) {}
+    : address_(std::move(address)), options_(options), shared_(std::make_shared<Shared>()) {}
 
-TYX_PageFetchJob::~TYX_PageFetchJob() {
-  cancel_ = true;
-  if (thread_.joinable()) thread_.join();
-}
+TYX_PageFetchJob::~TYX_PageFetchJob() { shared_->cancel = true; }
 
 bool TYX_PageFetchJob::Start(std::function<void()> done) {
-  if (thread_.joinable()) return false;
+  if (started_) return false;
+  started_ = true;
   try {
-    thread_ = std::thread([this, done = std::move(done)] {
-      FetchResult result = FetchPage(address_, options_, &cancel_);
+    std::thread([shared = shared_, address = address_, options = options_, done = std::move(done)] {
+      FetchResult result = FetchPage(address, options, &shared->cancel);
       {
-        std::lock_guard<std::mutex> lock(mutex_);
-        result_ = std::move(result);
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->result = std::move(result);
       }
-      done_ = true;
+      shared->done = true;
       if (done) done();
-    });
+    }).detach();
   } catch (const std::system_error& e) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    result_.address = address_;
-    result_.error = std::string("no fetch thread could be made: ") + e.what();
-    done_ = true;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->result.address = address_;
+    shared_->result.error = std::string("no fetch thread could be made: ") + e.what();
+    shared_->done = true;
     return false;
   }
   return true;
 }
 
 FetchResult TYX_PageFetchJob::TakeResult() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!done_) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  if (!shared_->done) {
     FetchResult pending;
     pending.address = address_;
     pending.error = "still loading";
     return pending;
   }
-  return std::move(result_);
+  return std::move(shared_->result);
 }
 
 }  // namespace TYX::Html

@@ -8,7 +8,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace TYX::Html {
 
@@ -39,8 +38,9 @@ FetchResult FetchPage(const std::string& address, const FetchOptions& options,
                       const std::atomic<bool>* cancel = nullptr);
 
 // One fetch on its own thread. The done callback runs on that thread once the result is stored; the
-// owner then takes the result on its own thread. Destroying the job cancels it and waits for the
-// thread, which a cancelled transfer leaves within a moment.
+// owner then takes the result on its own thread. Destroying the job cancels it without waiting: the
+// thread keeps only its own copy of what it needs and ends within a moment, so the callback must not
+// refer to anything the owner frees (post to a window handle, which is dropped once the window is gone).
 class TYX_PageFetchJob {
  public:
   TYX_PageFetchJob(std::string address, FetchOptions options);
@@ -50,20 +50,24 @@ class TYX_PageFetchJob {
 
   // False when no thread could be made (the result then says so).
   bool Start(std::function<void()> done);
-  void Cancel() { cancel_ = true; }
-  bool IsDone() const { return done_; }
+  void Cancel() { shared_->cancel = true; }
+  bool IsDone() const { return shared_->done; }
   // The result once done; an empty failure before.
   FetchResult TakeResult();
   const std::string& Address() const { return address_; }
 
  private:
+  // What the fetch thread and the owner share; the thread holds it as long as it runs.
+  struct Shared {
+    std::atomic<bool> cancel{false};  // written by the owner, read by the fetch thread
+    std::atomic<bool> done{false};    // written by the fetch thread after result is stored
+    std::mutex mutex;
+    FetchResult result;  // guarded by mutex
+  };
   const std::string address_;
   const FetchOptions options_;
-  std::atomic<bool> cancel_{false};  // written by the owner, read by the fetch thread
-  std::atomic<bool> done_{false};    // written by the fetch thread after result_ is stored
-  std::mutex mutex_;
-  FetchResult result_;  // guarded by mutex_
-  std::thread thread_;  // owner thread starts and joins it
+  std::shared_ptr<Shared> shared_;
+  bool started_ = false;  // owner thread
 };
 
 }  // namespace TYX::Html
