@@ -2,6 +2,7 @@
 // choices in its three drop-down lists narrow the lists below and, for an album, the songs listed.
 #include <algorithm>
 
+#include "helpers/manual_clock_guard.h"
 #include "library/library_panel_fixture.h"
 #include "platform/messaging.h"
 #include "toolkit/combo_box.h"
@@ -234,6 +235,24 @@ TEST_F(SearchTest, FillDataRequestRebuildsTheListsFromTheStoreAsItIsNow) {
   panel_.SendMessage(WM_SPEEDSEARCH_FILLDATA, 0, 0);
   EXPECT_EQ(Search()->RebuildCount(), before + 1);
   EXPECT_EQ(Entries(SW::LIST_GENRE), (std::vector<std::string>{"장르 전체보기 (2)", "Jazz", "Rock"}));
+}
+
+TEST_F(SearchTest, StoreNoticesOfNewSongsRebuildTheListsOnceTheBurstIsOver) {
+  TYX::Test::ManualClockGuard clock;
+  AddTagged("s1", "Abe", "A1", "Rock");
+  panel_.Refresh("000000");
+  Search()->SendMessage(WM_SEARCH_COMBO_SELCHANGE, 0, 0);
+  const int before = Search()->RebuildCount();
+  store_->RegisterNotify(panel_.GetSafeHwnd());
+  AddTagged("s2", "Zed", "Z1", "Jazz");
+  AddTagged("s3", "Kim", "K1", "Pop");
+  Pump();
+  EXPECT_EQ(Search()->RebuildCount(), before);  // the panel waits for the burst to end
+  clock.Advance(400);
+  Pump();
+  EXPECT_EQ(Search()->RebuildCount(), before + 1);
+  EXPECT_EQ(Entries(SW::LIST_GENRE), (std::vector<std::string>{"장르 전체보기 (3)", "Jazz", "Pop", "Rock"}));
+  store_->UnregisterNotify(panel_.GetSafeHwnd());
 }
 
 TEST_F(SearchTest, WithoutAStoreTheListsStayAsTheyAre) {
