@@ -178,7 +178,7 @@ TEST_F(ID3EditTest, OnlyTheFieldsThePersonChangedAreWritten) {
     m.SetDiscCount(2);
     m.SetTrack(3);
     m.SetTrackCount(12);
-    m.SetComment("kept");
+    m.SetComment("  kept as stored  ");
   });
   EXPECT_EQ(Edit(index, [](Dlg& d) {
               EXPECT_EQ(d.GetFieldEdit(Dlg::kDisc)->GetText(), "1");
@@ -196,7 +196,8 @@ TEST_F(ID3EditTest, OnlyTheFieldsThePersonChangedAreWritten) {
   EXPECT_EQ(m->GetDiscCount(), 2u);
   EXPECT_EQ(m->GetTrack(), 3u);
   EXPECT_EQ(m->GetTrackCount(), 12u);
-  EXPECT_EQ(m->GetComment(), "kept");
+  // An untouched field keeps its stored form, blanks included.
+  EXPECT_EQ(m->GetComment(), "  kept as stored  ");
   EXPECT_EQ(Item(index)->GetTitle(), "New");
 }
 
