@@ -73,7 +73,8 @@ int RunCopy(FolderDevice& device, const CopyJob& job, const std::string& tempNam
     if (existing.IsOpen() && existing.EntryKind(name, &bytes) == FolderHandle::Entry::File) replaced = bytes;
   }
   SpaceFigures space;
-  if (!device.ComputeSpace(space)) return dm_tc_device_gone;
+  // Without a capacity only the disk's free space counts: no walk over the device's files per put.
+  if (!device.ComputeSpace(space, false)) return dm_tc_device_gone;
   if (space.capacity > 0) {
     const std::uint64_t usedAfter = space.used > replaced ? space.used - replaced : 0;
     if (usedAfter > space.capacity || size > space.capacity - usedAfter) return dm_tc_no_space;

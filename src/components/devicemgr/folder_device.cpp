@@ -87,11 +87,19 @@ void FolderDevice::CancelTransfers() {
   for (const auto& f : transfers_) f->store(true);
 }
 
-bool FolderDevice::ComputeSpace(SpaceFigures& out) const {
+bool FolderDevice::ComputeSpace(SpaceFigures& out, bool withUsed) const {
   std::error_code ec;
   if (!fs::is_directory(root_, ec)) return false;
   const fs::space_info disk = fs::space(root_, ec);
   if (ec) return false;
+  const std::uint64_t profileCapacity = Profile().capacity;
+  if (!withUsed && profileCapacity == 0) {
+    // Only the disk bounds such a device: its free space is the disk's, whatever the device holds.
+    out = SpaceFigures{};
+    out.diskFree = disk.available;
+    out.free = disk.available;
+    return true;
+  }
   std::uint64_t used = 0;
   fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, ec);
   if (ec) return false;

@@ -59,8 +59,9 @@ class FolderDevice {
 
   // Used bytes are the sizes of every file under the root; free space is the capacity minus them, and
   // never more than the disk under the root has free. Without a capacity the device holds what the
-  // disk can. False when the root cannot be measured.
-  bool ComputeSpace(SpaceFigures& out) const;
+  // disk can. False when the root cannot be measured. withUsed false: a device without a capacity
+  // skips the walk over its files (used and total stay 0), which a put does not need.
+  bool ComputeSpace(SpaceFigures& out, bool withUsed = true) const;
 
  private:
   const unsigned id_;
