@@ -71,7 +71,10 @@ std::string SizeText(std::uint64_t bytes) {
 
 // A file the media component could not read: present, but with neither a format nor a stream.
 bool IsDamaged(const TYX_LibraryItem& item, const std::string& path) {
-  if (item.GetKind() != kItemKindFile || !item.IsFileExist() || Util::IsMelody(path)) return false;
+  // Ringtones and VIA files carry no facts the library reads, so they cannot look damaged.
+  if (item.GetKind() != kItemKindFile || !item.IsFileExist() || Util::IsMelody(path) ||
+      Util::GetFileTypeByName(path) == FileType::VIA)
+    return false;
   return item.GetFormat().empty() && item.GetSampleRate() == 0 && item.GetDuration() == 0;
 }
 

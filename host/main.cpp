@@ -6,6 +6,10 @@
 // Exit status: 0 success, 1 a failure (said on stderr), 2 a usage error.
 #include <unistd.h>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "convert_command.h"
 #include "host_session.h"
 #include "import_command.h"
 #include "list_command.h"
@@ -53,6 +58,13 @@ std::vector<CommandSpec> Commands() {
            "\n--cd-image FILE.cue makes a CD image act as the first drive (may be repeated).\n"
            "With -q the header and the count line are left out.\n",
        {"--format", "--cd-image"}, {"--cd-image"}, 0, -1},
+      {"convert", "QUERY... --to mp3|via [--bitrate KBPS] [--channels mono|stereo|keep] [--folder DIR]",
+       "convert the songs a query picks to MP3 or VIA",
+       "Selects the songs QUERY picks on the library page (as 'sonvar ls QUERY' lists them) and converts\n"
+       "them through the conversion dialogs. The new files go beside their sources, or into --folder DIR,\n"
+       "and join the library. A song already in the target format is skipped after one question, which\n"
+       "takes its default answer. Prints each new file and each song that failed.\n",
+       {"--to", "--bitrate", "--channels", "--folder"}, {}, 1, -1},
       {"shot", "SCREEN --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
        "SCREEN is a page name (the program's window with that page open) or 'sidebar'.\n\n" + PageHelp(),
        {"--png", "--cd-image"}, {"--cd-image"}, 1, 1},
@@ -123,6 +135,28 @@ int RunList(const ParsedCommand& cmd) {
   return 0;
 }
 
+int RunConvert(const ParsedCommand& cmd) {
+  ConvertCommand::Options options;
+  options.query = cmd.operands;
+  options.to = cmd.Value("--to");
+  options.bitrate = cmd.Value("--bitrate");
+  options.channels = cmd.Value("--channels");
+  options.folder = cmd.Value("--folder");
+  options.progress = !cmd.quiet && isatty(2);
+  if (std::string e = ConvertCommand::CheckOptions(options); !e.empty()) return Usage(e, "convert");
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
+  HostSession session;
+  HostSession::Options open;
+  open.dataFolder = cmd.dataFolder;
+  open.agent = agent;
+  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
+  const ConvertCommand::Result r = ConvertCommand::Run(session, *agent, options);
+  if (r.exitCode == 2) return Usage(r.error, "convert");
+  std::fputs(r.report.c_str(), stdout);
+  if (!r.error.empty()) return Fail(r.exitCode, r.error);
+  return r.exitCode;
+}
+
 int RunShot(const ParsedCommand& cmd) {
   const std::string screen = cmd.operands.front();
   const std::string png = cmd.Value("--png");
@@ -144,6 +178,8 @@ int Main(int argc, char** argv) {
   const CommandLine line(Commands());
   const ParseResult parsed = line.Parse(std::vector<std::string>(argv + 1, argv + argc));
   const ParsedCommand& cmd = parsed.command;
+  // The decoders' own notes ("Estimating duration from bitrate") are for -v; errors always show.
+  av_log_set_level(cmd.verbose ? AV_LOG_WARNING : AV_LOG_ERROR);
   if (!parsed.error.empty()) return Usage(parsed.error, cmd.command);
   if (cmd.version) {
     std::printf("%s\n", kVersion);
@@ -161,6 +197,7 @@ int Main(int argc, char** argv) {
   if (cmd.command == "import" || cmd.command == "scan") return RunImport(cmd);
   if (cmd.command == "ls") return RunList(cmd);
   if (cmd.command == "shot") return RunShot(cmd);
+  if (cmd.command == "convert") return RunConvert(cmd);
   return Usage("unknown command '" + cmd.command + "'");
 }
 

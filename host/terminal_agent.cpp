@@ -26,6 +26,10 @@ std::optional<std::string> TerminalAgent::ChooseFolder(const Win::FolderRequest&
 
 Win::UINT TerminalAgent::ChoosePopupMenu(const Win::PopupMenuRequest&) { return 0; }
 
+void TerminalAgent::OnModalOpened(Win::Window& dialog) {
+  if (opener_) opener_(dialog);
+}
+
 void TerminalAgent::OnModalIdle(Win::Window& dialog) {
   if (watcher_) watcher_(dialog);
 }

@@ -22,6 +22,8 @@ class TerminalAgent : public Win::UserAgent {
   void QueueFiles(std::vector<std::string> files) { files_.push_back(std::move(files)); }
   void QueueFolder(std::string folder) { folders_.push_back(std::move(folder)); }
   void SetWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
+  // Acts on each modal dialog as it opens (a command fills a dialog the way the person would).
+  void SetOpener(Watcher opener) { opener_ = std::move(opener); }
   // Message boxes shown so far (their texts), oldest first.
   const std::vector<std::string>& Messages() const { return messages_; }
 
@@ -29,6 +31,7 @@ class TerminalAgent : public Win::UserAgent {
   std::optional<std::vector<std::string>> ChooseFiles(const Win::FileOpenRequest& request) override;
   std::optional<std::string> ChooseFolder(const Win::FolderRequest& request) override;
   Win::UINT ChoosePopupMenu(const Win::PopupMenuRequest& request) override;
+  void OnModalOpened(Win::Window& dialog) override;
   void OnModalIdle(Win::Window& dialog) override;
 
  private:
@@ -37,6 +40,7 @@ class TerminalAgent : public Win::UserAgent {
   std::deque<std::string> folders_;
   std::vector<std::string> messages_;
   Watcher watcher_;
+  Watcher opener_;
 };
 
 }  // namespace TYX::Host
