@@ -1,6 +1,8 @@
 // The panel's location requests over a real store and a real location bar: visits recorded as
 // history, back and forward, refresh, searches and the caption of every list, as the host and a
 // person's clicks on the bar ask for them.
+#include <filesystem>
+
 #include "library/library_panel_fixture.h"
 #include "library/location_wnd.h"
 
@@ -229,6 +231,32 @@ TEST_F(NavigationTest, AClickOnASegmentNavigatesToItsAddress) {
   bar_.SendMessage(Win::WM_LBUTTONUP, 0, at0);
   EXPECT_EQ(panel_.GetCurrentListType(), kNowPlaying);
   EXPECT_EQ(Current(), "200000");
+}
+
+TEST_F(NavigationTest, BackAndBarClicksLookAtTheDiskAgainWhileSearchesDoNot) {
+  AddSong("a.mp3", "첫 곡");
+  panel_.Navigate("000000", 0);
+  panel_.Navigate("200000", 0);
+  std::filesystem::remove(SongPath("a.mp3"));
+  // A host navigation at level 0 keeps what the item knew.
+  panel_.Navigate("000000", 0);
+  EXPECT_EQ(Status(List(LP::LIST_LIBRARY), 0), LP::kRowStatusPresent);
+  panel_.Navigate("200000", 0);
+  // Going back lists the page again after testing the files.
+  Send(WM_LOCATION_BACK);
+  ASSERT_EQ(Rows(List(LP::LIST_LIBRARY)), 1);
+  EXPECT_EQ(Status(List(LP::LIST_LIBRARY), 0), LP::kRowStatusMissing);
+  // So does a click on a segment of the bar.
+  AddSong("b.mp3", "둘째 곡");
+  panel_.Navigate("200000", 0);
+  std::filesystem::remove(SongPath("b.mp3"));
+  bar_.SetLocationText("보관함", "000000");
+  const Win::Rect r = bar_.GetSegmentRect(0);
+  const Win::LPARAM at = Win::MAKELPARAM(static_cast<Win::UINT>((r.left + r.right) / 2), 5);
+  bar_.SendMessage(Win::WM_LBUTTONDOWN, 1, at);
+  bar_.SendMessage(Win::WM_LBUTTONUP, 0, at);
+  ASSERT_EQ(Rows(List(LP::LIST_LIBRARY)), 2);
+  EXPECT_EQ(Status(List(LP::LIST_LIBRARY), 1), LP::kRowStatusMissing);
 }
 
 TEST_F(NavigationTest, WithoutALocationBarTheListStillChanges) {

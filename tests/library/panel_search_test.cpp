@@ -255,6 +255,14 @@ TEST_F(SearchTest, StoreNoticesOfNewSongsRebuildTheListsOnceTheBurstIsOver) {
   store_->UnregisterNotify(panel_.GetSafeHwnd());
 }
 
+TEST_F(SearchTest, AStripWithoutAWindowLetsEveryRowThrough) {
+  AddTagged("s1", "Abe", "A1", "Rock");
+  TYX_Library_SearchWnd lonely;
+  lonely.SetLibManager(store_.get());
+  EXPECT_EQ(lonely.IsVisibleItem(0), 1);
+  EXPECT_EQ(lonely.IsVisibleItem(99), 1);
+}
+
 TEST_F(SearchTest, WithoutAStoreTheListsStayAsTheyAre) {
   panel_.SetLibraryManager(nullptr);
   Search()->SendMessage(WM_SEARCH_COMBO_SELCHANGE, 0, 0);
