@@ -119,7 +119,8 @@ TEST_F(PageEngineTest, ScriptsReadAndChangeTheDocument) {
         function describe() {
           var e = document.getElementById('one');
           return [e.tagName, e.getAttribute('call'), e.id, e.name, document.getElementsByName('local_btn').length,
-                  document.getElementById('none'), e === document.getElementById('one')].join(',');
+                  document.getElementById('none'), e === document.getElementById('one'),
+                  document.getElementById('field').value].join(',');
         }
       </script></body>)P");
   EXPECT_EQ(engine.ValueById("field"), "start");
@@ -127,7 +128,7 @@ TEST_F(PageEngineTest, ScriptsReadAndChangeTheDocument) {
   EXPECT_EQ(engine.ValueById("field"), "새 값");
   EXPECT_EQ(engine.Invoke("check", {}).result, "true");
   EXPECT_TRUE(engine.Document()->GetChecked(engine.Document()->FindById("auto")));
-  EXPECT_EQ(engine.Invoke("describe", {}).result, "A,send,one,local_btn,2,,true");
+  EXPECT_EQ(engine.Invoke("describe", {}).result, "A,send,one,local_btn,2,,true,새 값");
   EXPECT_FALSE(engine.ValueById("none").has_value());
 }
 
