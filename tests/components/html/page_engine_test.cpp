@@ -189,5 +189,15 @@ TEST(PageEngineStates, LoadingFailingAndNoPage) {
   EXPECT_NE(engine.LastError().find("NUL"), std::string::npos);
 }
 
+TEST(PageEngineStates, AScriptHeapThatCannotBeMadeFailsTheLoad) {
+  TYX_PageScript::Limits tiny;
+  tiny.memoryBytes = 4096;  // too little for the interpreter and the document binding
+  TYX_PageEngine engine(tiny);
+  EXPECT_FALSE(engine.LoadText("<script>function f() {}</script>", "test://tiny"));
+  EXPECT_EQ(engine.GetState(), TYX_PageEngine::State::Failed);
+  EXPECT_FALSE(engine.LastError().empty());
+  EXPECT_EQ(engine.Invoke("f", {}).code, Code::UnknownName);
+}
+
 }  // namespace
 }  // namespace TYX::Html
