@@ -136,9 +136,8 @@ bool TYX_Dialog_FileID3Edit::SetFile(const std::string& path) {
   // A section past the song's end is no section of this song.
   if (end > media->GetDurationMs()) highlightStartMs_ = highlightEndMs_ = 0;
 
-  std::string playError;
-  if (!player_.Open(full, &playError))
-    TYX_Log::Instance()->Add("TYX_Dialog_FileID3Edit::SetFile - no pre-listening : %s", playError.c_str());
+  if (!player_.Open(full))
+    TYX_Log::Instance()->Add("TYX_Dialog_FileID3Edit::SetFile - no pre-listening : %s", player_.LastError().c_str());
 
   query_ = "qa=" + Util::UrlEscape(fields_[kTitle]) + "&qb=" + Util::UrlEscape(fields_[kArtist]) +
            "&qc=" + Util::UrlEscape(fields_[kAlbum]);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/pre_listen_player.h"
+#include "components/player/pre_listen_player.h"
 #include "tags/tag_candidate_search.h"
 #include "toolkit/skin_popup_dialog.h"
 
@@ -56,7 +56,6 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   static constexpr Win::UINT kImageId = 20125;
   static constexpr Win::UINT kResultListId = 20126;
   static constexpr Win::UINT kSearchFoundCommand = 44231;
-  static constexpr Win::UINT_PTR kPlayerTimer = 1;
   static constexpr std::uint32_t kMinHighlightSeconds = 20;
   static constexpr const char* kHighlightErrorText = "하이라이트 구간을 잘못입력하셨습니다.";
   static constexpr const char* kSearchFailedText = "곡정보 검색에 실패하였습니다.";
@@ -100,7 +99,7 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   // The highlight bar as drawn: start and end in milliseconds, the end raised to the start.
   std::pair<std::uint32_t, std::uint32_t> GetHighlightBar() const { return bar_; }
 
-  TYX_PreListenPlayer& GetPlayer() { return player_; }
+  Player::TYX_PreListenPlayer& GetPlayer() { return player_; }
   TYX_TagCandidateSearch& GetSearch() { return search_; }
   Controls::TYX_Edit* GetFieldEdit(Field f) const;
   Controls::TYX_ComboBox* GetGenreCombo() const { return genre_; }
@@ -122,7 +121,7 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   void OnTimeChanged();
   void OnPlay();
   void OnStop();
-  void OnPlayerTimer();
+  void OnPlayerNotice(Win::WPARAM what);
   void OnSearch();
   void OnChooseImage();
   void OnSearchStatus(Win::WPARAM state, Win::LPARAM number);
@@ -154,7 +153,7 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   std::string initialStartText_;  // the time edits' texts when the dialog opened
   std::string initialEndText_;
 
-  TYX_PreListenPlayer player_;
+  Player::TYX_PreListenPlayer player_;
   TYX_TagCandidateSearch search_;
   std::array<Controls::TYX_Edit*, kFieldCount> edits_{};
   Controls::TYX_ComboBox* genre_ = nullptr;

@@ -9,6 +9,7 @@
 #include "toolkit/message_box.h"
 #include "toolkit/skin_button.h"
 #include "platform/user_agent.h"
+#include "util/log.h"
 #include "util/log_scope.h"
 #include "util/time_string.h"
 
@@ -69,8 +70,8 @@ TYX_Dialog_FileID3Edit::TYX_Dialog_FileID3Edit(HWND parent) : TYX_Skin_PopupDial
   OnCommand(kStopId, [this] { OnStop(); });
   OnCommand(kSearchId, [this] { OnSearch(); });
   OnCommand(kImageId, [this] { OnChooseImage(); });
-  OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) -> LRESULT {
-    if (id == kPlayerTimer) OnPlayerTimer();
+  OnMessage(Player::kPlayerNotify, [this](WPARAM what, LPARAM) -> LRESULT {
+    OnPlayerNotice(what);
     return 0;
   });
   OnMessage(kTagSearchStatus, [this](WPARAM state, LPARAM number) -> LRESULT {
@@ -101,6 +102,7 @@ BOOL TYX_Dialog_FileID3Edit::OnInitDialog() {
   TYX_LogScope scope("TYX_Dialog_FileID3Edit::OnInitDialog");
   SetTitle("곡정보(ID3 Tag) 편집");
   TYX_Skin_PopupDialog::OnInitDialog();
+  player_.SetNotifyWindow(GetSafeHwnd());
   CreateControls();
   CenterWindow();
   Invalidate();
@@ -145,12 +147,12 @@ void TYX_Dialog_FileID3Edit::CreateControls() {
     endEdit_ = AdoptControl(std::move(end));
   auto play = std::make_unique<Controls::TYX_SkinButton>();
   if (play->CreateSkinButton(self, Rect{kLeftField + 150, kTimeRow - 2, kLeftField + 210, kTimeRow + 20}, kPlayId, "듣기")) {
-    play->EnableWindow(player_.IsOpen());
+    play->EnableWindow(player_.GetState() != Player::PlayerState::Closed);
     AdoptControl(std::move(play));
   }
   auto stop = std::make_unique<Controls::TYX_SkinButton>();
   if (stop->CreateSkinButton(self, Rect{kLeftField + 216, kTimeRow - 2, kLeftField + 276, kTimeRow + 20}, kStopId, "정지")) {
-    stop->EnableWindow(player_.IsOpen());
+    stop->EnableWindow(player_.GetState() != Player::PlayerState::Closed);
     AdoptControl(std::move(stop));
   }
   AddDrawText(Rect{kLeftField, kTimeRow + 45, kWidth - 20, kTimeRow + 62}, "하이라이트 재생시간은 최소 20초 입니다.", labelFont,
@@ -204,25 +206,21 @@ void TYX_Dialog_FileID3Edit::OnTimeChanged() {
 }
 
 void TYX_Dialog_FileID3Edit::OnPlay() {
-  if (!player_.IsOpen()) return;
+  if (player_.GetState() == Player::PlayerState::Closed) return;
   const auto [from, to] = bar_;
-  // Without a section the whole song plays.
-  const std::uint32_t end = to > from ? to : player_.GetLengthMs();
-  if (player_.Play(from, end)) SetTimer(kPlayerTimer, 100);
+  // Without a section the whole song plays (an end of 0 is the end of the file).
+  if (!player_.Play(from, to > from ? to : 0))
+    TYX_Log::Instance()->Add("TYX_Dialog_FileID3Edit::OnPlay - %s", player_.LastError().c_str());
 }
 
-void TYX_Dialog_FileID3Edit::OnStop() {
-  player_.Pause();
-  KillTimer(kPlayerTimer);
-}
+void TYX_Dialog_FileID3Edit::OnStop() { player_.Pause(); }
 
-void TYX_Dialog_FileID3Edit::OnPlayerTimer() {
-  // The end of the section counts as a press of stop.
-  if (player_.Poll()) OnStop();
+void TYX_Dialog_FileID3Edit::OnPlayerNotice(WPARAM what) {
+  // The end of the section counts as a press of stop; the player already rests at the section's start.
+  if (what == Player::kPlayerEnded) OnStop();
 }
 
 void TYX_Dialog_FileID3Edit::StopPlayer(bool close) {
-  if (IsAlive()) KillTimer(kPlayerTimer);
   player_.Stop();
   if (close) player_.Close();
 }

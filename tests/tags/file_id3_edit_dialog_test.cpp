@@ -7,6 +7,7 @@
 
 #include "helpers/manual_clock_guard.h"
 #include "helpers/scripted_user_agent.h"
+#include "platform/messaging.h"
 #include "tags/file_id3_edit_dialog.h"
 #include "tags/tag_dialogs.h"
 #include "tags_test_support.h"
@@ -278,48 +279,53 @@ TEST_F(ID3EditTest, SetFilePreparesTheQueryAndDropsASectionPastTheSongsEnd) {
   EXPECT_EQ(dlg.GetHighlightStart(), 0u);
   EXPECT_EQ(dlg.GetHighlightEnd(), 0u);
   EXPECT_FALSE(dlg.CannotWriteTags());
-  EXPECT_TRUE(dlg.GetPlayer().IsOpen());
+  EXPECT_NE(dlg.GetPlayer().GetState(), Player::PlayerState::Closed);
 }
 
 TEST_F(ID3EditTest, PreListeningPlaysTheSectionAndStopsAtItsEnd) {
   TYX::Test::ManualClockGuard clock;
-  path_ = Song("h/play.mp3", SynthFormat::MP3, 40.0);
-  Dialog::TYX_PreListenPlayer player;
-  ASSERT_TRUE(player.Open(path_));
-  EXPECT_GE(player.GetLengthMs(), 39000u);
-  ASSERT_TRUE(player.Play(10000, 30000));
-  clock.Advance(5000);
-  EXPECT_EQ(player.GetPositionMs(), 15000u);
-  EXPECT_FALSE(player.Poll());
-  player.Pause();
-  clock.Advance(60000);
-  EXPECT_EQ(player.GetPositionMs(), 15000u);
-  ASSERT_TRUE(player.Play(10000, 30000));
-  clock.Advance(20000);
-  EXPECT_TRUE(player.Poll());
-  EXPECT_FALSE(player.Poll());
-  EXPECT_EQ(player.GetState(), Dialog::TYX_PreListenPlayer::State::Stopped);
-  EXPECT_FALSE(player.Play(30000, 30000));
-  std::string error;
-  EXPECT_FALSE(player.Open(dir_.Write("h/noaudio.mp3", "junk"), &error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(player.IsOpen());
-
-  // In the dialog: play starts at the section, stop pauses, and OK closes the player.
-  const std::uint32_t index = Insert(path_);
+  const std::uint32_t index = SongInLibrary("h/play.mp3");
+  using Player::PlayerState;
+  auto click = [](Dlg& d, int id) { static_cast<Controls::TYX_SkinButton*>(Window::FromHandle(d.GetDlgItem(id)))->Click(); };
   EXPECT_EQ(Edit(index, [&](Dlg& d) {
+              EXPECT_GE(d.GetPlayer().GetDurationMs(), 39000u);
               Times(d, "00:10", "00:35");
-              static_cast<Controls::TYX_SkinButton*>(Window::FromHandle(d.GetDlgItem(Dlg::kPlayId)))->Click();
-              EXPECT_TRUE(d.GetPlayer().IsPlaying());
+              // Play starts at the section; stop holds the position.
+              click(d, Dlg::kPlayId);
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Playing);
               EXPECT_EQ(d.GetPlayer().GetPositionMs(), 10000u);
               clock.Advance(3000);
-              static_cast<Controls::TYX_SkinButton*>(Window::FromHandle(d.GetDlgItem(Dlg::kStopId)))->Click();
-              EXPECT_EQ(d.GetPlayer().GetState(), Dialog::TYX_PreListenPlayer::State::Paused);
+              click(d, Dlg::kStopId);
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Paused);
               EXPECT_EQ(d.GetPlayer().GetPositionMs(), 13000u);
-              EXPECT_TRUE(d.ClickButton(IDOK));
-              EXPECT_FALSE(d.GetPlayer().IsOpen());
+              clock.Advance(60000);
+              EXPECT_EQ(d.GetPlayer().GetPositionMs(), 13000u);
+              // Play again starts over at the section and runs to its end, where the player rests at the
+              // section's start.
+              click(d, Dlg::kPlayId);
+              EXPECT_EQ(d.GetPlayer().GetPositionMs(), 10000u);
+              for (int tick = 0; tick < 2000 && d.GetPlayer().GetState() == PlayerState::Playing; ++tick) {
+                clock.Advance(Player::kPlayerTickMs);
+                Win::PumpMessages();
+              }
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Stopped);
+              EXPECT_EQ(d.GetPlayer().GetPositionMs(), 10000u);
+              Win::PumpMessages();  // the ended notice reaches the dialog, which leaves the player at rest
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Stopped);
+              click(d, Dlg::kPlayId);
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Playing);
+              EXPECT_TRUE(d.ClickButton(IDCANCEL));
+              EXPECT_EQ(d.GetPlayer().GetState(), PlayerState::Closed);
             }),
-            1);
+            0);
+}
+
+TEST_F(ID3EditTest, AFileWithoutAudioOffersNoPreListening) {
+  const std::string junk = dir_.Write("h/noaudio.mp3", "junk");
+  Dlg dlg;
+  dlg.SetFile(junk);
+  EXPECT_EQ(dlg.GetPlayer().GetState(), Player::PlayerState::Closed);
+  EXPECT_FALSE(dlg.GetPlayer().LastError().empty());
 }
 
 }  // namespace
