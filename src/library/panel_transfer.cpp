@@ -1,8 +1,15 @@
 #include "library/panel_transfer.h"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "contracts/device_mgr_client.h"
+#include "contracts/library_item.h"
 #include "library/library_panel.h"
+#include "library/panel_layout.h"
+#include "toolkit/check_box.h"
 #include "toolkit/message_box.h"
+#include "util/init.h"
 #include "util/log.h"
 
 namespace TYX::Library {
@@ -13,9 +20,33 @@ constexpr char kNoSelection[] = "선택한 곡이 없습니다.";
 constexpr char kChooseAgain[] = "곡 선택을 다시 해주시기 바랍니다.";
 constexpr char kAllDimmed[] = "전송할 수 없습니다. 파일이 손상되었거나 전송할 수 없는 파일입니다.";
 constexpr char kNoDevice[] = "연결된 기기가 없습니다. 기기 연결후 다시 시도해 주세요.";
+constexpr char kDownloadError[] = "다운로드 오류";
+constexpr char kRefusedModel[] = "이 기종의 휴대폰으로는 음악 파일을 전송할 수 없습니다.";
+constexpr char kRingtoneMode[] =
+    "벨소리 연결모드에서는 전송할 수 없습니다.\r\n휴대폰의 연결모드를 MP3로 바꾸신 후 다시 전송하시기 바랍니다.";
+constexpr char kAutoRunning[] = "자동 전송이 진행중입니다. 잠시후 다시 시도해 주세요.";
+constexpr char kBluetoothAsleep[] = "블루투스 장치가 대기상태 중입니다.";
 constexpr char kMelodyOneFile[] = "나만의 벨소리는 파일 하나만 선택하셔야 합니다.";
 constexpr char kMelodyTitle[] = "파일 전송 오류";
 constexpr char kNoPhone[] = "휴대폰을 연결하고 다시 시도해 주세요.";
+constexpr char kMelodyMode[] = "벨소리 모드로 전환 후 전송하여 주십시요.";
+constexpr char kSyncChooseSongs[] = "담을 곡을 한곡이상 선택해 주십시오.";
+constexpr char kSyncAdded[] = "\"내 기기에 담을 곡 목록\"에 추가되었습니다.";
+constexpr char kTaggingTitle[] = "Auto Tagging";
+constexpr char kTaggingCheck[] = "다음부터 이 창 띄우지 않음";
+constexpr char kTaggingQuestion[] =
+    "현재 휴대폰으로 파일 전송 시 Tag 정보 자동 업데이트 기능이\r\n해제되어 있습니다.\r\n\r\n곡정보 자동 업데이트를 "
+    "설정 하시면 폰에서 음악 재생 시 다양한 음악\r\n정보 및 앨범 이미지 서비스를 받으실 수 있습니다.\r\n\r\n휴대폰 전송 "
+    "시 Tag 정보 자동 업데이트를 설정하시겠습니까?";
+
+// Configuration attributes.
+constexpr char kAutoTaggingTrans[] = "AUTOTAGGING-TRANS";
+constexpr char kAutoTaggingConfirmOff[] = "AUTOTAGGING_TRANS_CONFIRMMSGOFF";
+constexpr char kSyncAutoStart[] = "SyncAutoStart";
+// The maker's product data: the model-name prefix of phones that cannot take music, and the page the
+// transfer report links to.
+constexpr char kRefusedModelPrefix[] = "TRANSFER_REFUSED_MODEL_PREFIX";
+constexpr char kReportUrl[] = "TRANSFER_REPORT_URL";
 
 // Clears the busy flag on every way out.
 class BusyScope {
@@ -29,9 +60,18 @@ class BusyScope {
   bool& flag_;
 };
 
+std::string SizeText(std::int64_t bytes) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(bytes) / 1024.0 / 1024.0);
+  return buf;
+}
+
 }  // namespace
 
-void TYX_PanelTransfer::RegisterMessages() {}
+void TYX_PanelTransfer::RegisterMessages() {
+  TYX_LibraryPanel& panel = Panel();
+  panel.OnCommand(kSyncAutoCheckId, [this] { OnAutoSyncClicked(); });
+}
 
 long TYX_PanelTransfer::OnTransferDevice() {
   if (Panel().GetCurrentListType() == kNowPlaying) return FileTransferToDeivceWithNowplayingList();
@@ -52,24 +92,102 @@ long TYX_PanelTransfer::FileTransferToDevice() {
   if (type == kRingtone) return FileTransferToDevice_Melody(0);
   if (type != kLibrary && type != kSyncList && type != kTransferred) return 0;
   const Win::HWND owner = panel.GetTopLevelParent();
-  if (panel.GetCurrentListCtrl() == nullptr) {
-    Controls::TYX_MessageBox::Show(owner, kChooseAgain);
-    return 0;
+  const auto refuse = [owner](const char* text, const char* caption = "") {
+    Controls::TYX_MessageBox::Show(owner, text, caption);
+    return 0L;
+  };
+  if (panel.GetCurrentListCtrl() == nullptr) return refuse(kChooseAgain);
+  if (panel.GetSelectedMediaCount() == 0) return refuse(kNoSelection);
+  if (panel.IsAllDimmedSelectedItems()) return refuse(kAllDimmed);
+
+  const unsigned phone = dmGetCurrentDevice(1);
+  const unsigned player = dmGetCurrentDevice(2);
+  if (phone == DM_NO_DEVICE && player == DM_NO_DEVICE) return refuse(kNoDevice);
+  const std::string refusedPrefix = TYX_INIT::Instance()->GetAttributeStr(kRefusedModelPrefix);
+  const unsigned current = dmGetCurrentDevice(0);
+  if (!refusedPrefix.empty() && current != DM_NO_DEVICE && dmGetDeviceName(current).rfind(refusedPrefix, 0) == 0) {
+    return refuse(kRefusedModel, kDownloadError);
   }
-  if (panel.GetSelectedMediaCount() == 0) {
-    Controls::TYX_MessageBox::Show(owner, kNoSelection);
-    return 0;
+  if (phone != DM_NO_DEVICE && dmGetDeviceType(phone) == DEVICETYPE_RINGTONE) return refuse(kRingtoneMode, kDownloadError);
+  const long autoState = panel.SendMessageToParent(WM_LIBRARY_ASK_AUTO_TRANSFER, 0, 0);
+  if (autoState != 0 && autoState != -1) return refuse(kAutoRunning);
+  if (autoState == -1 && player == DM_NO_DEVICE) return refuse(kNoDevice);
+  if (phone != DM_NO_DEVICE && dmBluetoothCheckSuspendStatus(phone, panel.GetSafeHwnd()) != 0) {
+    return refuse(kBluetoothAsleep);
   }
-  if (panel.IsAllDimmedSelectedItems()) {
-    Controls::TYX_MessageBox::Show(owner, kAllDimmed);
-    return 0;
+
+  std::vector<std::uint32_t> indexes;
+  panel.GetSelectedMediaLibIndex(indexes, nullptr, 0);
+  // The tagging pass before a transfer is not wired to the tagging worker: files go as they are even
+  // when the person asked for tagging. The question is still asked, so the choice is kept.
+  (void)CheckAutoTaggingTrans();
+  std::vector<TYX_DeviceTransDlg::Row> rows = BuildTransferRows(indexes);
+  if (rows.empty()) return refuse(kNoSelection);
+
+  const int total = static_cast<int>(rows.size());
+  TYX_DeviceTransDlg dialog(panel.GetSafeHwnd(), panel.GetMainWnd(), std::move(rows));
+  const int result = dialog.DoModal();
+  // A transfer that never started (another one runs, or the dialog was closed first) has nothing to
+  // report: the report would tell the person every file was sent.
+  if (result == 1 && dialog.WasStarted()) ShowTransferReport(dialog.GetFailedFiles(), total);
+  panel.PostMessageToParent(WM_LIBRARY_TRANSFER_DONE, 0, 0);
+  return 0;
+}
+
+std::vector<TYX_DeviceTransDlg::Row> TYX_PanelTransfer::BuildTransferRows(const std::vector<std::uint32_t>& indexes) {
+  TYX_LibraryPanel& panel = Panel();
+  std::vector<TYX_DeviceTransDlg::Row> rows;
+  TYX_LibraryManager* manager = panel.GetLibraryManager();
+  if (manager == nullptr) return rows;
+  rows.reserve(indexes.size());
+  for (std::uint32_t index : indexes) {
+    TYX_LibraryItem* item = manager->GetLibraryItem(index);
+    if (item == nullptr) continue;
+    TYX_DeviceTransDlg::Row row;
+    row.path = item->GetPath();
+    row.title = item->GetSmartTitle();
+    row.artist = item->GetArtist();
+    row.album = item->GetAlbum();
+    row.smartId = item->GetSmartSongID();
+    row.size = static_cast<std::int64_t>(item->GetFileSize());
+    if (row.size <= 0) {
+      // A song whose size the store never learnt counts with its size on disk.
+      std::error_code ec;
+      const auto onDisk = std::filesystem::file_size(row.path, ec);
+      row.size = ec ? 0 : static_cast<std::int64_t>(onDisk);
+    }
+    row.sizeText = SizeText(row.size);
+    if (!row.smartId.empty() && (item->GetTitle().empty() || item->GetArtist().empty() || item->GetAlbum().empty())) {
+      panel.SendMessageToParent(WM_LIBRARY_SONG_INFO_MISSING, index, 0);
+    }
+    rows.push_back(std::move(row));
   }
-  if (dmGetCurrentDevice(1) == DM_NO_DEVICE && dmGetCurrentDevice(2) == DM_NO_DEVICE) {
-    Controls::TYX_MessageBox::Show(owner, kNoDevice);
-    return 0;
-  }
-  Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::FileTransferToDevice : no transfer dialog");
-  return Win::E_FAIL;
+  return rows;
+}
+
+void TYX_PanelTransfer::ShowTransferReport(const std::vector<TYX_DeviceTransDlg::FailedFile>& failed, int total) {
+  TYX_LibraryPanel& panel = Panel();
+  ::TYX::Dialog::TYX_Dialog_Error_Report report(panel.GetSafeHwnd(),
+                                               ::TYX::Dialog::TYX_Dialog_Error_Report::PageKind_DeviceTransfer);
+  report.SetFileList(failed);
+  report.SetTotal(total);
+  report.SetStep(::TYX::Dialog::TYX_Dialog_Error_Report::kStepResult);
+  report.SetUrl(TYX_INIT::Instance()->GetAttributeStr(kReportUrl));
+  report.SetContentsWindow(panel.GetMainWnd());
+  report.DoModal();
+}
+
+int TYX_PanelTransfer::CheckAutoTaggingTrans() {
+  TYX_INIT* init = TYX_INIT::Instance();
+  if (init->GetAttributeStr(kAutoTaggingTrans) == "TRUE") return 1;
+  if (ToBOOL(init->GetAttributeStr(kAutoTaggingConfirmOff))) return 0;
+  bool noMore = false;
+  const int answer = Controls::TYX_MessageBox::Show(Panel().GetTopLevelParent(), kTaggingQuestion, kTaggingTitle,
+                                                    Win::MB_YESNO, kTaggingCheck, noMore);
+  init->SetAttribute(kAutoTaggingConfirmOff, noMore ? "TRUE" : "FALSE");
+  if (answer != Win::IDYES) return 0;
+  init->SetAttribute(kAutoTaggingTrans, "TRUE");
+  return 1;
 }
 
 long TYX_PanelTransfer::FileTransferToDevice_Melody(int flag) {
@@ -80,12 +198,70 @@ long TYX_PanelTransfer::FileTransferToDevice_Melody(int flag) {
     Controls::TYX_MessageBox::Show(owner, kMelodyOneFile, kMelodyTitle);
     return 0;
   }
-  if (dmGetCurrentDevice(1) == DM_NO_DEVICE) {
+  const unsigned phone = dmGetCurrentDevice(1);
+  if (phone == DM_NO_DEVICE) {
     Controls::TYX_MessageBox::Show(owner, kNoPhone);
     return 0;
   }
-  Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::FileTransferToDevice_Melody : no transfer dialog");
+  if (dmGetDeviceType(phone) != DEVICETYPE_RINGTONE) {
+    Controls::TYX_MessageBox::Show(owner, kMelodyMode);
+    return 0;
+  }
+  // The ringtone copy itself is not built yet: the send is logged and reported as not started.
+  Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::FileTransferToDevice_Melody : no ringtone transfer");
   return Win::E_FAIL;
+}
+
+int TYX_PanelTransfer::DoSyncListCopy(int unused) {
+  (void)unused;
+  TYX_LibraryPanel& panel = Panel();
+  const Win::HWND owner = panel.GetTopLevelParent();
+  TYX_LibraryPanel::ListCtrl* list = panel.GetCurrentListCtrl();
+  std::vector<std::uint32_t> indexes;
+  if (list == nullptr || list->GetItemCount() == 0 || panel.GetSelectedMediaCount() == 0 ||
+      panel.GetSelectedMediaLibIndex(indexes, nullptr, 0) != Win::S_OK || indexes.empty()) {
+    Controls::TYX_MessageBox::Show(owner, kSyncChooseSongs);
+    return 0;
+  }
+  TYX_LibraryManager* manager = panel.GetLibraryManager();
+  TYX_Playlist* sync = manager != nullptr ? manager->GetStockPlaylist(STOCK_PLAYLIST_SYNC) : nullptr;
+  if (sync == nullptr) {
+    Controls::TYX_MessageBox::Show(owner, kSyncChooseSongs);
+    return 0;
+  }
+  int failed = 0;
+  for (std::uint32_t index : indexes) {
+    // A song already in the sync list stays where it is; it is not added a second time.
+    if (sync->FindItem(index) != kNoPosition) continue;
+    if (sync->InsertItem(index, 0) == kNoPosition) ++failed;
+  }
+  if (failed != 0) {
+    Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::DoSyncListCopy : %d songs could not be added",
+                                   failed);
+  }
+  panel.PostMessageToParent(WM_LIBRARY_SYNC_ADDED, 0, 0);
+  Controls::TYX_MessageBox::Show(owner, kSyncAdded);
+  return 1;
+}
+
+void TYX_PanelTransfer::OnChkAutoTrans() {
+  TYX_INIT* init = TYX_INIT::Instance();
+  init->SetAttribute(kSyncAutoStart, init->GetAttributeStr(kSyncAutoStart) == "1" ? "0" : "1");
+}
+
+void TYX_PanelTransfer::OnChkAutoTransOn() { TYX_INIT::Instance()->SetAttribute(kSyncAutoStart, "1"); }
+
+void TYX_PanelTransfer::OnChkAutoTransOff() { TYX_INIT::Instance()->SetAttribute(kSyncAutoStart, "0"); }
+
+void TYX_PanelTransfer::OnAutoSyncClicked() {
+  Controls::TYX_CheckBox* check = Panel().Layout().GetSyncCheckBox();
+  const bool ticked = check != nullptr && check->GetCheck();
+  TYX_INIT::Instance()->SetAttribute(kSyncAutoStart, ticked ? "1" : "0");
+  Panel().PostMessageToParent(WM_LIBRARY_SYNC_AUTO_CHANGED, 0, 0);
+}
+
+void TYX_PanelTransfer::OnBtnPlaylistToSyncList() {
+  Panel().SendMessageToParent(Win::WM_COMMAND, kCmdPlaylistToSyncList, 0);
 }
 
 }  // namespace TYX::Library

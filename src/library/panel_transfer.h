@@ -1,14 +1,26 @@
 #pragma once
-// The panel's side of sending music to the phone: the transfer commands and the sync list's controls.
+// The panel's side of sending music to the phone: the transfer commands, the report shown after a
+// transfer, and the sync list's commands and switches.
 //
 // The commands part calls in here for every send (command 1014, a double click on a ringtone, message
-// 0xAC64). Until the transfer dialog exists, a send stops after the checks that refuse it, with the
-// person told why; a send that passes them is logged and reported as not started (E_FAIL).
+// 0xAC64). A send of selected rows checks the selection and the phone, opens the modal transfer dialog
+// over the rows, then shows the report of what failed; a transfer that never started shows no report.
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "library/device_trans_dlg.h"
 #include "library/panel_part.h"
 
 namespace TYX::Library {
+
+// Messages of the transfer and the sync list.
+constexpr Win::UINT WM_LIBRARY_ASK_AUTO_TRANSFER = 0xAC75;  // sent to the parent: 0 idle, -1 no phone, else busy
+constexpr Win::UINT WM_LIBRARY_TRANSFER_DONE = 0xAC52;      // posted to the parent after a transfer
+constexpr Win::UINT WM_LIBRARY_SONG_INFO_MISSING = 0x8A67;  // sent to the parent: wParam the library index
+constexpr Win::UINT WM_LIBRARY_SYNC_ADDED = 0xB7BD;         // posted to the parent: the sync list grew
+constexpr Win::UINT WM_LIBRARY_SYNC_AUTO_CHANGED = 0x8A68;  // posted to the parent: "SyncAutoStart" changed
+constexpr Win::UINT kCmdPlaylistToSyncList = 0xACBD;        // sent to the parent as a command
 
 class TYX_PanelTransfer : public TYX_PanelPart {
  public:
@@ -24,14 +36,35 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   long FileTransferToDeivceWithNowplayingList();
   // The selected ringtone.
   long FileTransferToDevice_Melody(int flag);
+  // 1 when files are to be tagged before a transfer; asks the person when neither switch decides.
+  int CheckAutoTaggingTrans();
+
+  // The sync list ("내 기기에 담을 곡 목록", stock playlist 6): adds the selected songs that are not in
+  // it yet; 1 when the selection was taken, 0 when there was none.
+  int DoSyncListCopy(int unused = 0);
+  // Flips "SyncAutoStart" between "1" and "0"; the On/Off forms set it.
+  void OnChkAutoTrans();
+  void OnChkAutoTransOn();
+  void OnChkAutoTransOff();
+  // Stores the auto-start check box's state and tells the parent.
+  void OnAutoSyncClicked();
+  void OnBtnPlaylistToSyncList();
+  void SetCurrentSyncFile(const std::string& path) { currentSyncFile_ = path; }
+  const std::string& GetCurrentSyncFile() const { return currentSyncFile_; }
 
   bool IsBusy() const { return busy_; }
   void SetTransferTargetFolder(const std::string& folder) { targetFolder_ = folder; }
   const std::string& GetTransferTargetFolder() const { return targetFolder_; }
 
+  // The rows the transfer dialog gets for these songs, in order; songs gone from the store are left out.
+  std::vector<TYX_DeviceTransDlg::Row> BuildTransferRows(const std::vector<std::uint32_t>& indexes);
+
  private:
-  bool busy_ = false;         // panel thread, like every field below
+  void ShowTransferReport(const std::vector<TYX_DeviceTransDlg::FailedFile>& failed, int total);
+
+  bool busy_ = false;  // panel thread, like every field below
   std::string targetFolder_;
+  std::string currentSyncFile_;
 };
 
 }  // namespace TYX::Library

@@ -1,0 +1,418 @@
+// Sending songs to a folder phone from the panel, as a person does it: the refusals before any dialog,
+// the transfer dialog that starts by itself, the report that follows only a transfer that ran, the
+// automatic-tagging question, and the sync list's commands and switch.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "components/devicemgr/device_profile.h"
+#include "components/devicemgr/folder_device_client.h"
+#include "components/media/taglib_media_factory.h"
+#include "device/device_trans_control.h"
+#include "device/dialog_error_report.h"
+#include "library/device_trans_dlg.h"
+#include "library/library_panel_fixture.h"
+#include "library/panel_commands.h"
+#include "library/panel_layout.h"
+#include "library/panel_transfer.h"
+#include "helpers/media_fixtures.h"
+#include "helpers/scripted_user_agent.h"
+#include "platform/messaging.h"
+#include "toolkit/check_box.h"
+#include "util/init.h"
+
+namespace TYX::Library::Test {
+namespace {
+
+namespace fs = std::filesystem;
+using LP = TYX_LibraryPanel;
+using Report = Dialog::TYX_Dialog_Error_Report;
+constexpr auto kWatchdog = std::chrono::seconds(60);
+
+// Holds every copy after its first chunk until released, so a transfer stays running.
+class ChunkGate {
+ public:
+  void OnChunk() {
+    std::unique_lock<std::mutex> lk(m_);
+    if (!armed_) return;
+    held_ = true;
+    cv_.notify_all();
+    cv_.wait_for(lk, kWatchdog, [this] { return !armed_; });
+  }
+  void Arm() {
+    std::lock_guard<std::mutex> lk(m_);
+    armed_ = true;
+  }
+  bool WaitHeld() {
+    std::unique_lock<std::mutex> lk(m_);
+    return cv_.wait_for(lk, kWatchdog, [this] { return held_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lk(m_);
+    armed_ = false;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool armed_ = false;
+  bool held_ = false;
+};
+
+// Sets configuration attributes; each test has its own settings file.
+class Attributes {
+ public:
+  void Set(const std::string& name, const std::string& value) { TYX_INIT::Instance()->SetAttribute(name, value); }
+  void Remove(const std::string& name) { TYX_INIT::Instance()->RemoveAttribute(name); }
+};
+
+class TransferPanelTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    oldSettings_ = TYX_INIT::Instance()->GetStoreFile();
+    TYX_INIT::Instance()->SetStoreFile(dir_.File("settings.ini"));
+    Media::InstallTagLibMediaFactory();
+    agent_ = std::make_shared<TYX::Test::ScriptedUserAgent>();
+    Win::SetUserAgent(agent_);
+    for (Win::UINT msg : {WM_LIBRARY_TRANSFER_DONE, WM_LIBRARY_SYNC_ADDED, WM_LIBRARY_SYNC_AUTO_CHANGED,
+                          WM_LIBRARY_SONG_INFO_MISSING}) {
+      host_.OnMessage(msg, [this, msg](Win::WPARAM, Win::LPARAM) {
+        hostMessages_.push_back(msg);
+        return Win::LRESULT{0};
+      });
+    }
+    host_.OnMessage(WM_LIBRARY_ASK_AUTO_TRANSFER, [this](Win::WPARAM, Win::LPARAM) { return autoAnswer_; });
+    host_.OnCommand(kCmdPlaylistToSyncList, [this] { hostMessages_.push_back(kCmdPlaylistToSyncList); });
+    attributes_.Set("AUTOTAGGING-TRANS", "TRUE");
+  }
+  void TearDown() override {
+    gate_.Release();
+    InstallDeviceMgrClient(nullptr);
+    Win::PumpMessages();
+    Win::SetUserAgent(nullptr);
+  }
+  ~TransferPanelTest() override { TYX_INIT::Instance()->SetStoreFile(oldSettings_); }
+
+  // A phone (type 1 music mode, 4 ring-tone mode) behind a folder device; returns its music folder.
+  std::string PlugPhone(int type = 1) {
+    DeviceMgr::TYX_FolderDeviceClient::Options options;
+    options.chunkSize = 4096;
+    client_ = std::make_shared<DeviceMgr::TYX_FolderDeviceClient>(options);
+    client_->SetChunkHook([this](unsigned, std::uint64_t) { gate_.OnChunk(); });
+    DeviceMgr::DeviceProfile profile;
+    profile.model = "SPH-M4650";
+    profile.kind = 2;
+    profile.type = static_cast<DEVICETYPE>(type);
+    profile.maxFileName = 36;
+    profile.maxBitrate = 320;
+    profile.folder = "\\MUSIC";
+    const std::string root = dir_.File("phone");
+    fs::create_directories(root + "/MUSIC");
+    EXPECT_EQ(DeviceMgr::WriteDeviceProfile(root, profile), "");
+    auto result = client_->Connect(root);
+    EXPECT_TRUE(result.ok()) << result.error;
+    phone_ = result.id;
+    InstallDeviceMgrClient(client_);
+    return root + "/MUSIC";
+  }
+  // A real MP3 in the library.
+  std::uint32_t AddMp3(const std::string& name, const std::string& title) {
+    const std::string path = SongPath(name);
+    fs::create_directories(fs::path(path).parent_path());
+    TYX::Test::SynthOptions options;
+    options.seconds = 1.0;
+    EXPECT_EQ(TYX::Test::SynthesizeAudio(path, TYX::Test::SynthFormat::MP3, options), "");
+    const std::uint32_t index = store_->GetLibrary()->InsertItem(path, kItemKindFile);
+    EXPECT_NE(index, kNoLibraryIndex);
+    EXPECT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
+    EXPECT_TRUE(Item(index)->SetTitle(title));
+    return index;
+  }
+  void ShowLibrary() {
+    ASSERT_EQ(panel_.Refresh("000000"), 0);
+    Win::PumpMessages();
+  }
+  void SelectAll() {
+    for (int row = 0; row < Rows(List(LP::LIST_LIBRARY)); ++row) Select(List(LP::LIST_LIBRARY), row);
+  }
+  int RowOf(const std::string& title) {
+    auto* list = List(LP::LIST_LIBRARY);
+    for (int row = 0; row < Rows(list); ++row) {
+      if (Text(list, row, 2) == title) return row;
+    }
+    ADD_FAILURE() << title;
+    return -1;
+  }
+  // Expects the transfer dialog to open, and, after it, the report; the report's figures are kept.
+  void ExpectTransferThenReport() {
+    agent_->OnNextModal([this](Win::Window& w) {
+      auto* dlg = dynamic_cast<TYX_DeviceTransDlg*>(&w);
+      ASSERT_NE(dlg, nullptr) << "the transfer dialog opens first";
+      transferOpened_ = true;
+      const auto start = std::chrono::steady_clock::now();
+      agent_->SetIdleAction([this, dlg, start](Win::Window&) {
+        if (std::chrono::steady_clock::now() - start > kWatchdog && !timedOut_) {
+          timedOut_ = true;
+          dlg->SendMessage(Win::WM_COMMAND, TYX_DeviceTransDlg::kCmdClose, 0);
+        }
+      });
+    });
+    agent_->OnNextModal([this](Win::Window& w) {
+      auto* report = dynamic_cast<Report*>(&w);
+      ASSERT_NE(report, nullptr) << "the report follows the transfer";
+      reportShown_ = true;
+      reportTotal_ = report->GetTotal();
+      reportFailed_ = report->GetFailedCount();
+      reportCompleted_ = report->GetCompletedCount();
+      report->EndDialog(1);
+    });
+  }
+  int HostCount(Win::UINT msg) const {
+    return static_cast<int>(std::count(hostMessages_.begin(), hostMessages_.end(), msg));
+  }
+  void Command(Win::UINT id) { panel_.SendMessage(Win::WM_COMMAND, id, 0); }
+
+  std::string oldSettings_;
+  std::shared_ptr<TYX::Test::ScriptedUserAgent> agent_;
+  std::shared_ptr<DeviceMgr::TYX_FolderDeviceClient> client_;
+  unsigned phone_ = DM_NO_DEVICE;
+  ChunkGate gate_;
+  Attributes attributes_;
+  std::vector<Win::UINT> hostMessages_;
+  Win::LRESULT autoAnswer_ = 0;
+  bool transferOpened_ = false;
+  bool reportShown_ = false;
+  bool timedOut_ = false;
+  int reportTotal_ = -1, reportFailed_ = -1, reportCompleted_ = -1;
+};
+
+// ---- Sending the selection ----------------------------------------------------------------------------
+
+TEST_F(TransferPanelTest, SendsTheSelectedSongsAndReportsTheOutcome) {
+  const std::string folder = PlugPhone();
+  AddMp3("one.mp3", "One");
+  AddMp3("two.mp3", "Two");
+  AddMp3("three.mp3", "Three");
+  ShowLibrary();
+  Select(List(LP::LIST_LIBRARY), RowOf("One"));
+  Select(List(LP::LIST_LIBRARY), RowOf("Three"));
+  ExpectTransferThenReport();
+  Command(kCmdTransferDevice);
+
+  EXPECT_FALSE(timedOut_);
+  EXPECT_TRUE(transferOpened_);
+  ASSERT_TRUE(reportShown_);
+  EXPECT_EQ(reportTotal_, 2);
+  EXPECT_EQ(reportFailed_, 0);
+  EXPECT_EQ(reportCompleted_, 2);
+  EXPECT_TRUE(fs::exists(folder + "/one.mp3"));
+  EXPECT_TRUE(fs::exists(folder + "/three.mp3"));
+  EXPECT_FALSE(fs::exists(folder + "/two.mp3")) << "only the selection is sent";
+  EXPECT_EQ(fs::file_size(folder + "/one.mp3"), fs::file_size(SongPath("one.mp3")));
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 1);
+  EXPECT_FALSE(panel_.Transfer().IsBusy());
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+}
+
+TEST_F(TransferPanelTest, AFileThatCannotBeSentIsListedInTheReport) {
+  PlugPhone();
+  AddMp3("good.mp3", "Good");
+  const std::uint32_t gone = AddMp3("gone.mp3", "Gone");
+  ShowLibrary();
+  SelectAll();
+  fs::remove(Item(gone)->GetPath());  // the file went away after the list was filled
+  ExpectTransferThenReport();
+  Command(kCmdTransferDevice);
+
+  EXPECT_FALSE(timedOut_);
+  ASSERT_TRUE(reportShown_);
+  EXPECT_EQ(reportTotal_, 2);
+  EXPECT_EQ(reportFailed_, 1);
+  EXPECT_EQ(reportCompleted_, 1);
+}
+
+TEST_F(TransferPanelTest, ATransferThatNeverStartedShowsNoReport) {
+  const std::string folder = PlugPhone();
+  AddMp3("mine.mp3", "Mine");
+  const std::string other = SongPath("other.mp3");
+  TYX::Test::SynthOptions options;
+  options.seconds = 2.0;
+  ASSERT_EQ(TYX::Test::SynthesizeAudio(other, TYX::Test::SynthFormat::MP3, options), "");
+
+  // Another transfer holds the process-wide slot, stuck after its first chunk.
+  gate_.Arm();
+  Win::Window parent;
+  ASSERT_TRUE(parent.Create(nullptr, Win::Rect{0, 0, 10, 10}, 0));
+  auto running = std::make_unique<Device::TYX_DeviceTransControl>();
+  ASSERT_TRUE(running->Create(parent.GetSafeHwnd(), Win::WM_APP + 5, {}, nullptr));
+  ASSERT_EQ(running->Start(phone_, {other}, 0, 0), 1);
+  ASSERT_TRUE(gate_.WaitHeld());
+
+  ShowLibrary();
+  SelectAll();
+  agent_->OnNextModal([this](Win::Window& w) { transferOpened_ = dynamic_cast<TYX_DeviceTransDlg*>(&w) != nullptr; });
+  agent_->ExpectMessageBox(Win::IDOK, false, "다른 전송이 진행중입니다.");
+  Command(kCmdTransferDevice);
+
+  EXPECT_TRUE(transferOpened_);
+  EXPECT_EQ(agent_->ModalCount(), 1) << "no report after a transfer that never ran";
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_FALSE(fs::exists(folder + "/mine.mp3"));
+  EXPECT_FALSE(panel_.Transfer().IsBusy());
+
+  gate_.Release();
+  running.reset();  // waits for its worker
+}
+
+TEST_F(TransferPanelTest, RefusalsComeBeforeAnyDialog) {
+  AddMp3("a.mp3", "A");
+  ShowLibrary();
+  SelectAll();
+
+  // A phone in ring-tone mode takes no music.
+  PlugPhone(4);
+  agent_->ExpectMessageBox(Win::IDOK, false, "벨소리 연결모드에서는 전송할 수 없습니다.");
+  Command(kCmdTransferDevice);
+  EXPECT_EQ(agent_->Prompts().back().caption, "다운로드 오류");
+
+  // The host's automatic transfer runs.
+  PlugPhone(1);
+  autoAnswer_ = 1;
+  agent_->ExpectMessageBox(Win::IDOK, false, "자동 전송이 진행중입니다.");
+  Command(kCmdTransferDevice);
+
+  // Phones of a refused maker.
+  autoAnswer_ = 0;
+  attributes_.Set("TRANSFER_REFUSED_MODEL_PREFIX", "SPH");
+  agent_->ExpectMessageBox(Win::IDOK, false, "전송할 수 없습니다");
+  Command(kCmdTransferDevice);
+  EXPECT_EQ(agent_->Prompts().back().caption, "다운로드 오류");
+
+  // The Bluetooth link sleeps.
+  attributes_.Remove("TRANSFER_REFUSED_MODEL_PREFIX");
+  ASSERT_TRUE(client_->SetBluetoothSuspended(phone_, true));
+  agent_->ExpectMessageBox(Win::IDOK, false, "블루투스 장치가 대기상태 중입니다.");
+  Command(kCmdTransferDevice);
+
+  EXPECT_EQ(agent_->ModalCount(), 0);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_FALSE(panel_.Transfer().IsBusy());
+  EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 0);
+}
+
+TEST_F(TransferPanelTest, OverallPercentCountsBytesAndSurvivesEmptyFiles) {
+  std::vector<TYX_DeviceTransDlg::Row> rows(3);
+  rows[0].size = 100;
+  rows[1].size = 300;
+  rows[2].size = 600;
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 0, 50), 5);
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 1, 0), 10);
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 2, 50), 70);
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 2, 100), 100);
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 2, 250), 100) << "a percent above 100 counts as 100";
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(rows, 5, 50), 0) << "no such row";
+
+  std::vector<TYX_DeviceTransDlg::Row> empty(2);
+  EXPECT_EQ(TYX_DeviceTransDlg::OverallPercent(empty, 1, 100), 0) << "files without bytes divide by nothing";
+}
+
+TEST_F(TransferPanelTest, TransferRowsCarrySizesAndAskForMissingSongInfo) {
+  const std::uint32_t a = AddMp3("a.mp3", "A");
+  ASSERT_TRUE(Item(a)->SetText(ItemText::SongId, "12345"));
+  const auto rows = panel_.Transfer().BuildTransferRows({a, 999999});
+  ASSERT_EQ(rows.size(), 1u) << "a song gone from the store is left out";
+  EXPECT_EQ(rows[0].path, SongPath("a.mp3"));
+  EXPECT_EQ(rows[0].size, static_cast<std::int64_t>(fs::file_size(SongPath("a.mp3"))));
+  EXPECT_EQ(rows[0].title, "A");
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_SONG_INFO_MISSING), 1) << "a store song without artist and album";
+}
+
+// ---- Automatic tagging question ------------------------------------------------------------------------
+
+TEST_F(TransferPanelTest, TaggingQuestionIsAskedUntilSwitchedOffOrOn) {
+  auto* init = TYX_INIT::Instance();
+  attributes_.Set("AUTOTAGGING-TRANS", "FALSE");
+  attributes_.Set("AUTOTAGGING_TRANS_CONFIRMMSGOFF", "FALSE");
+  // No, and do not ask again.
+  agent_->ExpectMessageBox(Win::IDNO, true, "Tag 정보 자동 업데이트");
+  EXPECT_EQ(panel_.Transfer().CheckAutoTaggingTrans(), 0);
+  EXPECT_EQ(agent_->Prompts().back().caption, "Auto Tagging");
+  EXPECT_EQ(init->GetAttributeStr("AUTOTAGGING_TRANS_CONFIRMMSGOFF"), "TRUE");
+  EXPECT_EQ(panel_.Transfer().CheckAutoTaggingTrans(), 0) << "never asked again";
+  EXPECT_EQ(agent_->Prompts().size(), 1u);
+
+  // Yes switches tagging on; it is not asked while on.
+  attributes_.Set("AUTOTAGGING_TRANS_CONFIRMMSGOFF", "FALSE");
+  agent_->ExpectMessageBox(Win::IDYES, false, "Tag 정보 자동 업데이트");
+  EXPECT_EQ(panel_.Transfer().CheckAutoTaggingTrans(), 1);
+  EXPECT_EQ(init->GetAttributeStr("AUTOTAGGING-TRANS"), "TRUE");
+  EXPECT_EQ(init->GetAttributeStr("AUTOTAGGING_TRANS_CONFIRMMSGOFF"), "FALSE");
+  EXPECT_EQ(panel_.Transfer().CheckAutoTaggingTrans(), 1);
+  EXPECT_EQ(agent_->Prompts().size(), 2u);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+}
+
+// ---- Sync list ------------------------------------------------------------------------------------------
+
+TEST_F(TransferPanelTest, SyncListCopyAddsEachSongOnce) {
+  const std::uint32_t a = AddSong("a.mp3", "A");
+  const std::uint32_t b = AddSong("b.mp3", "B");
+  AddSong("c.mp3", "C");
+  ShowLibrary();
+  agent_->ExpectMessageBox(Win::IDOK, false, "담을 곡을 한곡이상 선택해 주십시오.");
+  EXPECT_EQ(panel_.Transfer().DoSyncListCopy(0), 0);
+  EXPECT_EQ(Playlist(STOCK_PLAYLIST_SYNC)->CountItem(), 0u);
+
+  Select(List(LP::LIST_LIBRARY), RowOf("A"));
+  agent_->ExpectMessageBox(Win::IDOK, false, "\"내 기기에 담을 곡 목록\"에 추가되었습니다.");
+  EXPECT_EQ(panel_.Transfer().DoSyncListCopy(0), 1);
+  Select(List(LP::LIST_LIBRARY), RowOf("B"));
+  agent_->ExpectMessageBox(Win::IDOK, false, "\"내 기기에 담을 곡 목록\"에 추가되었습니다.");
+  EXPECT_EQ(panel_.Transfer().DoSyncListCopy(0), 1);
+
+  TYX_Playlist* sync = Playlist(STOCK_PLAYLIST_SYNC);
+  ASSERT_EQ(sync->CountItem(), 2u) << "A, chosen twice, is in the list once";
+  EXPECT_EQ(sync->GetItem(0), a);
+  EXPECT_EQ(sync->GetItem(1), b);
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_SYNC_ADDED), 2);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+}
+
+TEST_F(TransferPanelTest, AutoStartSwitchFollowsTheCheckBoxAndTheCommands) {
+  auto* init = TYX_INIT::Instance();
+  attributes_.Set("SyncAutoStart", "0");
+  panel_.Transfer().OnChkAutoTrans();
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "1");
+  panel_.Transfer().OnChkAutoTrans();
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "0");
+  panel_.Transfer().OnChkAutoTransOn();
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "1");
+  panel_.Transfer().OnChkAutoTransOff();
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "0");
+
+  // The person ticks the box on the sync list page.
+  ASSERT_EQ(panel_.Refresh("700000"), 0);
+  Controls::TYX_CheckBox* check = panel_.Layout().GetSyncCheckBox();
+  ASSERT_NE(check, nullptr);
+  check->SetCheck(true);
+  panel_.SendMessage(Win::WM_COMMAND, kSyncAutoCheckId, 0);
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "1");
+  check->SetCheck(false);
+  panel_.SendMessage(Win::WM_COMMAND, kSyncAutoCheckId, 0);
+  EXPECT_EQ(init->GetAttributeStr("SyncAutoStart"), "0");
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_SYNC_AUTO_CHANGED), 2);
+
+  panel_.Transfer().OnBtnPlaylistToSyncList();
+  EXPECT_EQ(HostCount(kCmdPlaylistToSyncList), 1);
+}
+
+}  // namespace
+}  // namespace TYX::Library::Test
