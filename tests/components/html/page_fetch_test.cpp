@@ -141,6 +141,7 @@ TEST(PageFetchJob, RunsOnItsOwnThreadAndReportsWhenDone) {
   ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return called; }));
   EXPECT_NE(callbackThread, std::this_thread::get_id());
   EXPECT_TRUE(job.IsDone());
+  EXPECT_FALSE(job.Start(nullptr));  // a job runs once
   FetchResult result = job.TakeResult();
   EXPECT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.address, server.Url("/page"));
