@@ -60,12 +60,13 @@ void TYX_AccurateRip::AddFrame(std::uint32_t frame) {
 void TYX_AccurateRip::Update(const void* data, std::size_t bytes) {
   const auto* p = static_cast<const std::uint8_t*>(data);
   sums_.crc32 = Crc32(sums_.crc32, p, bytes);
+  // A frame split across calls is gathered little-endian into partial_.
   while (partialBytes_ > 0 && bytes > 0) {
-    partial_[partialBytes_++] = *p++;
+    partial_ |= static_cast<std::uint32_t>(*p++) << (8 * partialBytes_);
     --bytes;
-    if (partialBytes_ == 4) {
-      AddFrame(static_cast<std::uint32_t>(partial_[0]) | (static_cast<std::uint32_t>(partial_[1]) << 8) |
-               (static_cast<std::uint32_t>(partial_[2]) << 16) | (static_cast<std::uint32_t>(partial_[3]) << 24));
+    if (++partialBytes_ == 4) {
+      AddFrame(partial_);
+      partial_ = 0;
       partialBytes_ = 0;
     }
   }
@@ -73,7 +74,7 @@ void TYX_AccurateRip::Update(const void* data, std::size_t bytes) {
     AddFrame(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
              (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
   }
-  for (; bytes > 0; --bytes) partial_[partialBytes_++] = *p++;
+  for (; bytes > 0; --bytes) partial_ |= static_cast<std::uint32_t>(*p++) << (8 * partialBytes_++);
 }
 
 }  // namespace TYX::Convert

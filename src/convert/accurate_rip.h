@@ -42,7 +42,7 @@ class TYX_AccurateRip {
   std::uint64_t first_;  // lowest index summed
   std::uint64_t last_;   // highest index summed
   TYX_TrackChecksums sums_;
-  std::uint8_t partial_[4] = {};
+  std::uint32_t partial_ = 0;  // bytes of an unfinished frame
   std::size_t partialBytes_ = 0;
 };
 
