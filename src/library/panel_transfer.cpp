@@ -4,11 +4,13 @@
 #include <filesystem>
 
 #include "contracts/device_mgr_client.h"
+#include "contracts/file_info.h"
 #include "contracts/library_item.h"
 #include "library/library_panel.h"
 #include "library/panel_layout.h"
 #include "toolkit/check_box.h"
 #include "toolkit/message_box.h"
+#include "util/file_name.h"
 #include "util/init.h"
 #include "util/log.h"
 
@@ -64,6 +66,16 @@ std::string SizeText(std::int64_t bytes) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(bytes) / 1024.0 / 1024.0);
   return buf;
+}
+
+// How many numbered variants of a store download's name are tried before giving up.
+constexpr int kMaxNameVariants = 1000;
+
+std::string LowerExtension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
 }
 
 }  // namespace
@@ -188,6 +200,62 @@ int TYX_PanelTransfer::CheckAutoTaggingTrans() {
   if (answer != Win::IDYES) return 0;
   init->SetAttribute(kAutoTaggingTrans, "TRUE");
   return 1;
+}
+
+long TYX_PanelTransfer::FileTransferToDeviceMS(const std::string& path, Win::HWND window) {
+  Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::FileTransferToDeviceMS path : %s", path.c_str());
+  const auto refuse = [window](Win::WPARAM why, long result) {
+    if (window != nullptr) Win::PostMessage(window, WM_STORE_TRANSFER_REFUSED, why, 0);
+    return result;
+  };
+  // Without a live page window the put's notices would go to whichever window the client has registered.
+  if (window == nullptr || !Win::IsWindow(window)) return Win::E_INVALIDARG;
+  const std::string ext = LowerExtension(path);
+  if (ext == "cdc") return refuse(1, 0);
+  unsigned device = DM_NO_DEVICE;
+  int limit = 255;
+  if (ext == "wma") {
+    device = dmGetCurrentDevice(2);
+    limit = 260;
+    if (device == DM_NO_DEVICE) return refuse(0, 0);
+  } else {
+    device = dmGetCurrentDevice(1);
+    if (device == DM_NO_DEVICE) return refuse(0, 0);
+    const bool ringtoneMode = dmGetDeviceType(device) == DEVICETYPE_RINGTONE;
+    if ((ext == "mmf") != ringtoneMode) return refuse(0, 0);
+    stDeviceInfo info;
+    if (dmGetDeviceInfo(device, info, 1) && info.pModelInfo != nullptr) {
+      const int modelLimit = ext == "mmf" ? info.pModelInfo->nMaxFileName2 : info.pModelInfo->nMaxFileName;
+      if (modelLimit > 0) limit = modelLimit;
+    }
+  }
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return refuse(0, Win::E_FAIL);
+  if (dmGetDeviceFreeSpace(device, 0) < size) return refuse(0, Win::E_FAIL);
+
+  FileInfo onPhone;
+  if (!dmGetFileList(device, onPhone, 1)) return refuse(0, Win::E_FAIL);
+  const std::string fileName = std::filesystem::path(path).filename().string();
+  std::string name;
+  bool found = false;
+  // A bounded search: a phone folder full of numbered copies ends it with a refusal.
+  for (int n = 0; n <= kMaxNameVariants; ++n) {
+    name = fileName;
+    if (!Util::CheckFileName(name, 1, limit, n)) break;
+    if (onPhone.Find(name) < 0) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return refuse(0, Win::E_FAIL);
+  std::string folder = dmGetCurrentDirectory(device);
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  // The notices go to the download page through the put itself: registering the page as the client's
+  // notify window would take the notices away from a transfer that runs meanwhile.
+  dmPutFileMode(0);
+  if (dmPutFile(device, path, folder + name, window, WM_STORE_TRANSFER_NOTICE) != 1) return refuse(0, Win::E_FAIL);
+  return 0;
 }
 
 long TYX_PanelTransfer::FileTransferToDevice_Melody(int flag) {

@@ -20,6 +20,8 @@ constexpr Win::UINT WM_LIBRARY_TRANSFER_DONE = 0xAC52;      // posted to the par
 constexpr Win::UINT WM_LIBRARY_SONG_INFO_MISSING = 0x8A67;  // sent to the parent: wParam the library index
 constexpr Win::UINT WM_LIBRARY_SYNC_ADDED = 0xB7BD;         // posted to the parent: the sync list grew
 constexpr Win::UINT WM_LIBRARY_SYNC_AUTO_CHANGED = 0x8A68;  // posted to the parent: "SyncAutoStart" changed
+constexpr Win::UINT WM_STORE_TRANSFER_REFUSED = 0xA23E;  // posted to the download page: wParam 1 for a "cdc" file
+constexpr Win::UINT WM_STORE_TRANSFER_NOTICE = 0xA240;   // the put's notices, to the download page
 constexpr Win::UINT kCmdPlaylistToSyncList = 0xACBD;        // sent to the parent as a command
 
 class TYX_PanelTransfer : public TYX_PanelPart {
@@ -34,6 +36,9 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   long FileTransferToDevice();
   // On type 3 with a phone present only asks the phone whether its Bluetooth link sleeps.
   long FileTransferToDeivceWithNowplayingList();
+  // One file from the store download page onto the phone (storage player for WMA). Refusals post
+  // 0xA23E to `window`; the put's notices reach `window` as 0xA240. 0 when the put started, else an error.
+  long FileTransferToDeviceMS(const std::string& path, Win::HWND window);
   // The selected ringtone.
   long FileTransferToDevice_Melody(int flag);
   // 1 when files are to be tagged before a transfer; asks the person when neither switch decides.

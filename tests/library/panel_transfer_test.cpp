@@ -333,6 +333,77 @@ TEST_F(TransferPanelTest, TransferRowsCarrySizesAndAskForMissingSongInfo) {
   EXPECT_EQ(HostCount(WM_LIBRARY_SONG_INFO_MISSING), 1) << "a store song without artist and album";
 }
 
+// ---- Store downloads ------------------------------------------------------------------------------------
+
+// The download page's window: records the refusals and the put's notices.
+class PageWindow {
+ public:
+  PageWindow() {
+    window_.OnMessage(WM_STORE_TRANSFER_REFUSED, [this](Win::WPARAM w, Win::LPARAM) {
+      refusals.push_back(static_cast<int>(w));
+      return Win::LRESULT{0};
+    });
+    window_.OnMessage(WM_STORE_TRANSFER_NOTICE, [this](Win::WPARAM w, Win::LPARAM l) {
+      if (w == dm_ts_end) ends.push_back(static_cast<int>(l));
+      return Win::LRESULT{0};
+    });
+    EXPECT_TRUE(window_.Create(nullptr, Win::Rect{0, 0, 10, 10}, 0));
+  }
+  Win::HWND Hwnd() const { return window_.GetSafeHwnd(); }
+  std::vector<int> refusals;
+  std::vector<int> ends;  // outcome codes of the puts
+
+ private:
+  Win::Window window_;
+};
+
+TEST_F(TransferPanelTest, StoreDownloadTakesTheFirstFreeNameAndTellsThePage) {
+  const std::string folder = PlugPhone();
+  AddMp3("song.mp3", "Song");
+  TYX::Test::SynthOptions options;
+  // Two files of that name are on the phone already.
+  ASSERT_EQ(TYX::Test::SynthesizeAudio(folder + "/song.mp3", TYX::Test::SynthFormat::MP3, options), "");
+  ASSERT_EQ(TYX::Test::SynthesizeAudio(folder + "/song(1).mp3", TYX::Test::SynthFormat::MP3, options), "");
+  const auto before = fs::file_size(folder + "/song.mp3");
+
+  // A window registered for the client's notices (a running transfer's) keeps them.
+  int stolen = 0;
+  Win::Window registered;
+  registered.OnMessage(Win::WM_APP + 9, [&stolen](Win::WPARAM, Win::LPARAM) {
+    ++stolen;
+    return Win::LRESULT{0};
+  });
+  ASSERT_TRUE(registered.Create(nullptr, Win::Rect{0, 0, 10, 10}, 0));
+  ASSERT_TRUE(dmRegisterNotify(registered.GetSafeHwnd(), Win::WM_APP + 9));
+
+  PageWindow page;
+  ASSERT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("song.mp3"), page.Hwnd()), 0);
+  ASSERT_TRUE(Win::PumpUntil([&] { return !page.ends.empty(); }, 60000));
+  EXPECT_EQ(page.ends, std::vector<int>{dm_tc_success});
+  EXPECT_TRUE(page.refusals.empty());
+  ASSERT_TRUE(fs::exists(folder + "/song(2).mp3"));
+  EXPECT_EQ(fs::file_size(folder + "/song(2).mp3"), fs::file_size(SongPath("song.mp3")));
+  EXPECT_EQ(fs::file_size(folder + "/song.mp3"), before) << "the phone's own file is kept";
+  EXPECT_EQ(stolen, 0);
+  dmRegisterNotify(nullptr, 0);
+}
+
+TEST_F(TransferPanelTest, StoreDownloadRefusalsReachThePage) {
+  PageWindow page;
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("x.cdc"), page.Hwnd()), 0);
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("x.mp3"), page.Hwnd()), 0) << "no phone";
+  const std::string folder = PlugPhone(1);
+  dir_.Write("music/bell.mmf", "melody");
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("bell.mmf"), page.Hwnd()), 0)
+      << "a melody needs ring-tone mode";
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("missing.mp3"), page.Hwnd()), Win::E_FAIL);
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("bell.mmf"), nullptr), Win::E_INVALIDARG);
+  Win::PumpMessages();
+  EXPECT_EQ(page.refusals, (std::vector<int>{1, 0, 0, 0}));
+  EXPECT_TRUE(page.ends.empty());
+  EXPECT_FALSE(fs::exists(folder + "/bell.mmf"));
+}
+
 // ---- Automatic tagging question ------------------------------------------------------------------------
 
 TEST_F(TransferPanelTest, TaggingQuestionIsAskedUntilSwitchedOffOrOn) {
