@@ -178,8 +178,10 @@ TEST(PageFetchFile, LocalFilesByPathAndFileAddress) {
   EXPECT_FALSE(FetchPage(dir.File("absent.html"), QuickOptions()).ok);
   EXPECT_FALSE(FetchPage(dir.Path(), QuickOptions()).ok);  // a folder
   FetchOptions small = QuickOptions();
-  small.maxBytes = 4;
+  small.maxBytes = 11;  // one byte short of the page
   EXPECT_FALSE(FetchPage(path, small).ok);
+  small.maxBytes = 12;  // exactly the page
+  EXPECT_TRUE(FetchPage(path, small).ok);
   // Other machines' files, relative paths and other schemes are not opened.
   EXPECT_FALSE(FetchPage("file://server" + path, QuickOptions()).ok);
   EXPECT_FALSE(FetchPage("page.html", QuickOptions()).ok);
