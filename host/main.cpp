@@ -18,6 +18,7 @@ extern "C" {
 
 #include "command_line.h"
 #include "convert_command.h"
+#include "rip_command.h"
 #include "host_session.h"
 #include "import_command.h"
 #include "list_command.h"
@@ -65,6 +66,15 @@ std::vector<CommandSpec> Commands() {
        "and join the library. A song already in the target format is skipped after one question, which\n"
        "takes its default answer. Prints each new file and each song that failed.\n",
        {"--to", "--bitrate", "--channels", "--folder"}, {}, 1, -1},
+      {"rip", "[TRACK...] [--cd-image FILE.cue] [--to FORMAT] [--bitrate KBPS | --quality 1-9] [--artist A]\n"
+              "           [--album B] [--folder DIR]",
+       "rip tracks of the audio CD into the library",
+       "Opens the CD page, selects the TRACKs (numbers from 1; every track by default) and rips them\n"
+       "through the ripping dialog into DIR/ARTIST/ALBUM (the dialog's folder by default). FORMAT is mp3,\n"
+       "ogg, wma, wav or via; --quality picks Ogg's VBR quality. Artist and album come from the disc\n"
+       "unless given. Every track's CRC32 and AccurateRip checksums go into a rip log beside the tracks\n"
+       "with a cue sheet; ripping the same disc again names each track whose checksums differ (exit 1).\n",
+       {"--cd-image", "--to", "--bitrate", "--quality", "--artist", "--album", "--folder"}, {"--cd-image"}, 0, -1},
       {"shot", "SCREEN --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
        "SCREEN is a page name (the program's window with that page open) or 'sidebar'.\n\n" + PageHelp(),
        {"--png", "--cd-image"}, {"--cd-image"}, 1, 1},
@@ -157,6 +167,31 @@ int RunConvert(const ParsedCommand& cmd) {
   return r.exitCode;
 }
 
+int RunRip(const ParsedCommand& cmd) {
+  RipCommand::Options options;
+  options.tracks = cmd.operands;
+  options.to = cmd.Value("--to");
+  options.bitrate = cmd.Value("--bitrate");
+  options.quality = cmd.Value("--quality");
+  options.artist = cmd.Value("--artist");
+  options.album = cmd.Value("--album");
+  options.folder = cmd.Value("--folder");
+  options.progress = !cmd.quiet && isatty(2);
+  if (std::string e = RipCommand::CheckOptions(options); !e.empty()) return Usage(e, "rip");
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
+  HostSession session;
+  HostSession::Options open;
+  open.dataFolder = cmd.dataFolder;
+  open.createLibrary = true;
+  open.agent = agent;
+  if (cmd.Has("--cd-image")) open.cdImages = cmd.options.at("--cd-image");
+  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
+  const RipCommand::Result r = RipCommand::Run(session, *agent, options);
+  std::fputs(r.report.c_str(), stdout);
+  if (!r.error.empty()) return Fail(r.exitCode, r.error);
+  return r.exitCode;
+}
+
 int RunShot(const ParsedCommand& cmd) {
   const std::string screen = cmd.operands.front();
   const std::string png = cmd.Value("--png");
@@ -198,6 +233,7 @@ int Main(int argc, char** argv) {
   if (cmd.command == "ls") return RunList(cmd);
   if (cmd.command == "shot") return RunShot(cmd);
   if (cmd.command == "convert") return RunConvert(cmd);
+  if (cmd.command == "rip") return RunRip(cmd);
   return Usage("unknown command '" + cmd.command + "'");
 }
 
