@@ -6,6 +6,7 @@
 #include "contracts/device_mgr_client.h"
 #include "contracts/file_info.h"
 #include "contracts/library_item.h"
+#include "library/device_trans_dlg_melody.h"
 #include "library/library_panel.h"
 #include "library/panel_layout.h"
 #include "toolkit/check_box.h"
@@ -13,6 +14,7 @@
 #include "util/file_name.h"
 #include "util/init.h"
 #include "util/log.h"
+#include "util/melody.h"
 
 namespace TYX::Library {
 
@@ -49,6 +51,13 @@ constexpr char kSyncAutoStart[] = "SyncAutoStart";
 // transfer report links to.
 constexpr char kRefusedModelPrefix[] = "TRANSFER_REFUSED_MODEL_PREFIX";
 constexpr char kReportUrl[] = "TRANSFER_REPORT_URL";
+// The ring-tone path's product data: a model that takes no own ring-tones, the models whose 128-voice
+// support the model record does not tell (names separated by ","), and the connection code.
+constexpr char kMelodyRefusedModel[] = "MELODY_UNSUPPORTED_MODEL";
+constexpr char kMelodyPoly128Models[] = "MELODY_POLY128_MODELS";
+constexpr char kMelodyConnectCode[] = "MELODY_CONNECT_CODE";
+constexpr char kMelodyNotSupportedModel[] = "나만의 벨을 지원하지 않는 폰입니다.";
+constexpr char kMelodyCheckTitle[] = "연결확인";
 
 // Clears the busy flag on every way out.
 class BusyScope {
@@ -275,9 +284,41 @@ long TYX_PanelTransfer::FileTransferToDevice_Melody(int flag) {
     Controls::TYX_MessageBox::Show(owner, kMelodyMode);
     return 0;
   }
-  // The ringtone copy itself is not built yet: the send is logged and reported as not started.
-  Util::TYX_Log::Instance()->Add("TYX::Library::TYX_LibraryPanel::FileTransferToDevice_Melody : no ringtone transfer");
-  return Win::E_FAIL;
+  stDeviceInfo info;
+  const std::string model = dmGetDeviceName(phone);
+  std::uint32_t mask = 0;
+  if (dmGetDeviceInfo(phone, info, 1) && info.pModelInfo != nullptr) mask = info.pModelInfo->dwPolyphony;
+  TYX_INIT* init = TYX_INIT::Instance();
+  const std::string refusedModel = init->GetAttributeStr(kMelodyRefusedModel);
+  if (!refusedModel.empty() && model == refusedModel) {
+    Controls::TYX_MessageBox::Show(owner, kMelodyNotSupportedModel, kMelodyCheckTitle);
+    return 0;
+  }
+  std::vector<std::uint32_t> indexes;
+  panel.GetSelectedMediaLibIndex(indexes, nullptr, 0);
+  TYX_LibraryManager* manager = panel.GetLibraryManager();
+  TYX_LibraryItem* item = indexes.size() == 1 && manager != nullptr ? manager->GetLibraryItem(indexes[0]) : nullptr;
+  if (item == nullptr) {
+    Controls::TYX_MessageBox::Show(owner, kMelodyOneFile, kMelodyTitle);
+    return 0;
+  }
+  const std::string path = item->GetPath();
+  const int poly = Util::GetPolyCount(path);
+  if (poly == 128 && TYX_LibraryPanel::ElementInArray(init->GetAttributeStr(kMelodyPoly128Models), ",", model) == 1) {
+    mask = DM_POLY_128;
+  }
+  const bool supported = (poly == 4 && (mask & DM_POLY_4) != 0) || (poly == 16 && (mask & DM_POLY_16) != 0) ||
+                         (poly == 40 && (mask & DM_POLY_40) != 0) || (poly == 64 && (mask & DM_POLY_64) != 0) ||
+                         (poly == 128 && (mask & DM_POLY_128) != 0);
+  if (!supported) {
+    char text[512];
+    std::snprintf(text, sizeof text, "소바르[%s]은 멜로디[%d폴리]파일을 지원하지 않습니다.", model.c_str(), poly);
+    Controls::TYX_MessageBox::Show(owner, text);
+    return 0;
+  }
+  TYX_DeviceTransDlg_Melody1 dialog(panel.GetSafeHwnd(), path, init->GetAttributeStr(kMelodyConnectCode, "0000"));
+  if (dialog.DoModal() == 1) panel.PostMessageToParent(WM_LIBRARY_TRANSFER_DONE, 0, 0);
+  return 0;
 }
 
 int TYX_PanelTransfer::DoSyncListCopy(int unused) {

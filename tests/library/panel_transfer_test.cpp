@@ -13,6 +13,7 @@
 #include "device/device_trans_control.h"
 #include "device/dialog_error_report.h"
 #include "library/device_trans_dlg.h"
+#include "library/device_trans_dlg_melody.h"
 #include "library/library_panel_fixture.h"
 #include "library/panel_commands.h"
 #include "library/panel_layout.h"
@@ -402,6 +403,106 @@ TEST_F(TransferPanelTest, StoreDownloadRefusalsReachThePage) {
   EXPECT_EQ(page.refusals, (std::vector<int>{1, 0, 0, 0}));
   EXPECT_TRUE(page.ends.empty());
   EXPECT_FALSE(fs::exists(folder + "/bell.mmf"));
+}
+
+// ---- Ring-tones --------------------------------------------------------------------------------------------
+
+// A MIDI file with two notes at once: polyphony class 4.
+std::string TwoNoteMidi() {
+  const unsigned char track[] = {0x00, 0x90, 0x3C, 0x40, 0x00, 0x90, 0x40, 0x40, 0x60, 0x80, 0x3C, 0x00,
+                                 0x00, 0x80, 0x40, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  std::string out("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14);
+  out += "MTrk";
+  out += std::string("\0\0\0", 3) + static_cast<char>(sizeof track);
+  out.append(reinterpret_cast<const char*>(track), sizeof track);
+  return out;
+}
+
+class RingtoneTest : public TransferPanelTest {
+ protected:
+  // A phone in ring-tone mode taking 4- and 16-voice melodies; returns its folder.
+  std::string PlugRingtonePhone() {
+    DeviceMgr::DeviceProfile profile;
+    profile.model = "SCH-B100";
+    profile.kind = DM_KIND_RINGTONE;
+    profile.type = DEVICETYPE_RINGTONE;
+    profile.polyphony = DM_POLY_4 | DM_POLY_16;
+    profile.maxFileName2 = 36;
+    profile.folder = "\\BELL";
+    const std::string root = dir_.File("bellphone");
+    fs::create_directories(root + "/BELL");
+    EXPECT_EQ(DeviceMgr::WriteDeviceProfile(root, profile), "");
+    client_ = std::make_shared<DeviceMgr::TYX_FolderDeviceClient>();
+    auto result = client_->Connect(root);
+    EXPECT_TRUE(result.ok()) << result.error;
+    phone_ = result.id;
+    InstallDeviceMgrClient(client_);
+    return root + "/BELL";
+  }
+  void ShowRingtones() {
+    ASSERT_EQ(panel_.Refresh("600000"), 0);
+    Win::PumpMessages();
+  }
+  // The melody dialog opens; the outcome box comes while it is still open.
+  void ExpectMelodyDialog() {
+    agent_->OnNextModal([this](Win::Window& w) {
+      melodyOpened_ = dynamic_cast<TYX_DeviceTransDlg_Melody1*>(&w) != nullptr;
+    });
+  }
+  bool melodyOpened_ = false;
+};
+
+TEST_F(RingtoneTest, AMelodyReachesThePhoneAndTheOutcomeIsShown) {
+  const std::string folder = PlugRingtonePhone();
+  const std::string midi = dir_.Write("music/bell.mid", TwoNoteMidi());
+  const std::uint32_t index = store_->GetLibrary()->InsertItem(midi, kItemKindFile);
+  ASSERT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
+  ShowRingtones();
+  ASSERT_EQ(Rows(List(LP::LIST_MYMELODY)), 1);
+  Select(List(LP::LIST_MYMELODY), 0);
+
+  ExpectMelodyDialog();
+  agent_->ExpectMessageBox(Win::IDOK, false, "나만의 멜로디 전송 성공");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+  EXPECT_TRUE(melodyOpened_);
+  EXPECT_TRUE(agent_->AllAnswersUsed()) << "the result is shown, not lost with an early close";
+  ASSERT_TRUE(fs::exists(folder + "/bell.mid"));
+  EXPECT_EQ(fs::file_size(folder + "/bell.mid"), fs::file_size(midi));
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 1);
+
+  // The same title again is refused by the dialog; nothing is posted.
+  ExpectMelodyDialog();
+  agent_->ExpectMessageBox(Win::IDOK, false, "[bell] 파일명이 존재합니다.");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 1);
+}
+
+TEST_F(RingtoneTest, RefusesMusicModeAndUnsupportedPolyphony) {
+  const std::string midi = dir_.Write("music/bell.mid", TwoNoteMidi());
+  const std::uint32_t index = store_->GetLibrary()->InsertItem(midi, kItemKindFile);
+  ASSERT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
+  ShowRingtones();
+  Select(List(LP::LIST_MYMELODY), 0);
+
+  PlugPhone(1);
+  agent_->ExpectMessageBox(Win::IDOK, false, "벨소리 모드로 전환 후 전송하여 주십시요.");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+
+  PlugPhone(4);  // a ring-tone phone whose model takes no 4-voice melodies
+  agent_->ExpectMessageBox(Win::IDOK, false, "소바르[SPH-M4650]은 멜로디[4폴리]파일을 지원하지 않습니다.");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+
+  PlugRingtonePhone();
+  attributes_.Set("MELODY_UNSUPPORTED_MODEL", "SCH-B100");
+  agent_->ExpectMessageBox(Win::IDOK, false, "나만의 벨을 지원하지 않는 폰입니다.");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+  EXPECT_EQ(agent_->Prompts().back().caption, "연결확인");
+
+  EXPECT_EQ(agent_->ModalCount(), 0);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
 }
 
 // ---- Automatic tagging question ------------------------------------------------------------------------
