@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "util/log.h"
+
 namespace TYX::Html {
 namespace {
 
@@ -57,6 +59,7 @@ TEST_F(PageEngineTest, UnknownAndFailingFunctionsReportWithoutHarmingThePage) {
   const ScriptOutcome boom = engine.Invoke("boom", {});
   EXPECT_EQ(boom.code, Code::Exception);
   EXPECT_NE(boom.message.find("bang"), std::string::npos);
+  EXPECT_NE(boom.message.find("(line 1)"), std::string::npos);
   EXPECT_EQ(engine.Invoke("ok", {}).result, "fine");
 }
 
@@ -115,6 +118,7 @@ TEST_F(PageEngineTest, ScriptsReadAndChangeTheDocument) {
       <a name="local_btn" id="one" call="send">s</a><a name="local_btn" call="del">d</a>
       <script>
         function setField(v) { document.getElementById('field').value = v; }
+        function report() { console.log('checked', document.getElementById('auto').checked, 2); }
         function check() { document.getElementById('auto').checked = true; return document.getElementById('auto').checked; }
         function describe() {
           var e = document.getElementById('one');
@@ -130,6 +134,14 @@ TEST_F(PageEngineTest, ScriptsReadAndChangeTheDocument) {
   EXPECT_TRUE(engine.Document()->GetChecked(engine.Document()->FindById("auto")));
   EXPECT_EQ(engine.Invoke("describe", {}).result, "A,send,one,local_btn,2,,true,새 값");
   EXPECT_FALSE(engine.ValueById("none").has_value());
+
+  // console.log goes to the log.
+  ASSERT_TRUE(engine.Invoke("report", {}).ok());
+  bool logged = false;
+  for (const auto& line : Util::TYX_Log::Instance()->RecentEntries()) {
+    logged = logged || line.find("page : checked true 2") != std::string::npos;
+  }
+  EXPECT_TRUE(logged);
 }
 
 TEST_F(PageEngineTest, AClickRunsTheHandlerThenTellsTheListenerWithTheAttributes) {
