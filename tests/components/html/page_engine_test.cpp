@@ -53,6 +53,9 @@ TEST_F(PageEngineTest, ResultsAreTextsAndNothingIsEmpty) {
 
 TEST_F(PageEngineTest, UnknownAndFailingFunctionsReportWithoutHarmingThePage) {
   Load("<script>var notAFunction = 3; function boom() { throw new Error('bang'); } function ok() { return 'fine'; }</script>");
+  EXPECT_TRUE(engine.Script()->HasFunction("ok"));
+  EXPECT_FALSE(engine.Script()->HasFunction("notAFunction"));
+  EXPECT_FALSE(engine.Script()->HasFunction("missing"));
   EXPECT_EQ(engine.Invoke("missing", {}).code, Code::UnknownName);
   EXPECT_EQ(engine.Invoke("notAFunction", {}).code, Code::UnknownName);
   EXPECT_EQ(engine.Invoke("", {}).code, Code::UnknownName);
