@@ -30,6 +30,9 @@ Encoding EncodingOf(SynthFormat f) {
     case SynthFormat::OGG: return {"ogg", "libvorbis"};
     case SynthFormat::WMA: return {"asf", "wmav2"};
     case SynthFormat::WAV: return {"wav", "pcm_s16le"};
+    case SynthFormat::FLAC: return {"flac", "flac"};
+    case SynthFormat::M4A: return {"ipod", "aac"};
+    case SynthFormat::OPUS: return {"ogg", "libopus"};
   }
   return {"wav", "pcm_s16le"};
 }
@@ -102,11 +105,16 @@ const char* SynthExtension(SynthFormat format) {
     case SynthFormat::OGG: return "ogg";
     case SynthFormat::WMA: return "wma";
     case SynthFormat::WAV: return "wav";
+    case SynthFormat::FLAC: return "flac";
+    case SynthFormat::M4A: return "m4a";
+    case SynthFormat::OPUS: return "opus";
   }
   return "wav";
 }
 
-std::string SynthesizeAudio(const std::string& path, SynthFormat format, const SynthOptions& o) {
+std::string SynthesizeAudio(const std::string& path, SynthFormat format, const SynthOptions& options) {
+  SynthOptions o = options;
+  if (format == SynthFormat::OPUS) o.sampleRate = 48000;
   const Encoding enc = EncodingOf(format);
   Run r;
   int rc = avformat_alloc_output_context2(&r.out, nullptr, enc.muxer, path.c_str());
@@ -119,7 +127,7 @@ std::string SynthesizeAudio(const std::string& path, SynthFormat format, const S
   r.codec->sample_rate = o.sampleRate;
   av_channel_layout_default(&r.codec->ch_layout, o.channels);
   r.codec->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-  if (format != SynthFormat::WAV) r.codec->bit_rate = static_cast<std::int64_t>(o.bitRateKbps) * 1000;
+  if (format != SynthFormat::WAV && format != SynthFormat::FLAC) r.codec->bit_rate = static_cast<std::int64_t>(o.bitRateKbps) * 1000;
   r.codec->time_base = AVRational{1, o.sampleRate};
   if (r.out->oformat->flags & AVFMT_GLOBALHEADER) r.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   rc = avcodec_open2(r.codec, codec, nullptr);
@@ -129,7 +137,11 @@ std::string SynthesizeAudio(const std::string& path, SynthFormat format, const S
   stream->time_base = r.codec->time_base;
   rc = avio_open(&r.out->pb, path.c_str(), AVIO_FLAG_WRITE);
   if (rc < 0) return AvError("open file", rc);
-  rc = avformat_write_header(r.out, nullptr);
+  // M4A files are laid out as players and shops make them: the index ("moov") before the media.
+  AVDictionary* muxOptions = nullptr;
+  if (format == SynthFormat::M4A) av_dict_set(&muxOptions, "movflags", "faststart", 0);
+  rc = avformat_write_header(r.out, &muxOptions);
+  av_dict_free(&muxOptions);
   if (rc < 0) return AvError("write header", rc);
 
   r.frame = av_frame_alloc();

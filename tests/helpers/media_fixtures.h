@@ -7,7 +7,9 @@
 
 namespace TYX::Test {
 
-enum class SynthFormat { MP3, OGG, WMA, WAV };
+// FLAC, M4A (AAC in an MP4 container) and Opus (in Ogg; always 48 kHz, the rates Opus takes) come after
+// the four formats the system converts between.
+enum class SynthFormat { MP3, OGG, WMA, WAV, FLAC, M4A, OPUS };
 
 struct SynthOptions {
   double seconds = 2.0;
@@ -19,7 +21,7 @@ struct SynthOptions {
 
 // Writes the file; returns an empty text on success, else the reason.
 std::string SynthesizeAudio(const std::string& path, SynthFormat format, const SynthOptions& options = {});
-// The extension that goes with the format ("mp3", "ogg", "wma", "wav").
+// The extension that goes with the format ("mp3", "ogg", "wma", "wav", "flac", "m4a", "opus").
 const char* SynthExtension(SynthFormat format);
 
 // A small picture with a colour gradient, encoded as "png", "jpg" or "bmp"; empty on failure.

@@ -32,7 +32,7 @@ std::string AttributeText(const TagLib::ASF::Tag& tag, const char* name) {
   const TagLib::ASF::Attribute& a = list->front();
   switch (a.type()) {
     case TagLib::ASF::Attribute::UnicodeType:
-      return FromTag(a.toString());
+      return FromWidenedTag(a.toString());
     case TagLib::ASF::Attribute::DWordType:
       return std::to_string(a.toUInt());
     case TagLib::ASF::Attribute::QWordType:
@@ -57,9 +57,9 @@ void PutNumber(TagLib::ASF::Tag& tag, const char* name, std::uint32_t value, boo
 }  // namespace
 
 void ReadAsf(const TagLib::ASF::Tag& tag, MediaTags& out) {
-  out.Text(MediaText::Title) = FromTag(tag.title());
-  out.Text(MediaText::Artist) = FromTag(tag.artist());
-  out.Text(MediaText::Comment) = FromTag(tag.comment());
+  out.Text(MediaText::Title) = FromWidenedTag(tag.title());
+  out.Text(MediaText::Artist) = FromWidenedTag(tag.artist());
+  out.Text(MediaText::Comment) = FromWidenedTag(tag.comment());
   for (const AsfField& f : kAttributeFields) out.Text(f.field) = AttributeText(tag, f.name);
   std::uint32_t total = 0;
   ParseNumberPair(AttributeText(tag, "WM/TrackNumber"), out.Number(MediaNumber::Track), total);

@@ -1,11 +1,16 @@
 #include "components/media/media_file.h"
 
 #include <taglib/asffile.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/flacproperties.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpegheader.h>
+#include <taglib/opusfile.h>
 #include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -15,6 +20,7 @@
 #include <system_error>
 
 #include "components/media/checked_file_stream.h"
+#include "components/media/legacy_text.h"
 #include "components/media/tag_formats.h"
 #include "components/media/taglib_text.h"
 #include "util/file_name.h"
@@ -198,6 +204,61 @@ bool AsfHeaderFits(TagLib::IOStream& s) {
   return fits;
 }
 
+// The bytes of FLAC frames: from the end of the metadata blocks to the end of the file, less an ID3v1
+// tag at the end. An ID3v2 tag may come before "fLaC".
+std::uint64_t FlacAudioLength(TagLib::File& s) {
+  const auto size = static_cast<std::uint64_t>(s.length());
+  std::uint64_t pos = 0;
+  s.seek(0);
+  const TagLib::ByteVector id3 = s.readBlock(10);
+  if (id3.size() == 10 && id3.startsWith("ID3")) {
+    pos = 10 + ((static_cast<std::uint64_t>(id3[6]) & 0x7F) << 21 | (static_cast<std::uint64_t>(id3[7]) & 0x7F) << 14 |
+                (static_cast<std::uint64_t>(id3[8]) & 0x7F) << 7 | (static_cast<std::uint64_t>(id3[9]) & 0x7F));
+    if (static_cast<unsigned char>(id3[5]) & 0x10) pos += 10;
+  }
+  s.seek(static_cast<long>(pos));
+  if (s.readBlock(4) != TagLib::ByteVector("fLaC", 4)) return 0;
+  pos += 4;
+  for (bool last = false; !last;) {
+    if (pos + 4 > size) return 0;
+    s.seek(static_cast<long>(pos));
+    const TagLib::ByteVector header = s.readBlock(4);
+    if (header.size() != 4) return 0;
+    last = (static_cast<unsigned char>(header[0]) & 0x80) != 0;
+    pos += 4 + header.toUInt(1U, 3U, true);
+  }
+  if (pos > size) return 0;
+  std::uint64_t end = size;
+  if (size >= pos + 128) {
+    s.seek(static_cast<long>(size - 128));
+    if (s.readBlock(3) == TagLib::ByteVector("TAG", 3)) end -= 128;
+  }
+  return end - pos;
+}
+
+// The bytes of the top-level "mdat" atoms present in the file.
+std::uint64_t Mp4MediaLength(TagLib::File& s) {
+  const auto size = static_cast<std::uint64_t>(s.length());
+  std::uint64_t total = 0;
+  for (std::uint64_t pos = 0; pos + 8 <= size;) {
+    s.seek(static_cast<long>(pos));
+    const TagLib::ByteVector header = s.readBlock(16);
+    if (header.size() < 8) break;
+    std::uint64_t atom = header.toUInt(0U, true);
+    if (atom == 1) {
+      if (header.size() < 16) break;
+      atom = static_cast<std::uint64_t>(header.toLongLong(8U, true));
+    } else if (atom == 0) {
+      atom = size - pos;
+    }
+    if (atom < 8) break;
+    const std::uint64_t present = std::min(atom, size - pos);
+    if (header.mid(4, 4) == TagLib::ByteVector("mdat", 4)) total += present;
+    pos += atom;
+  }
+  return total;
+}
+
 // The record of each format, read from every tag the file carries: the richer tag first, the simple
 // one (ID3v1, RIFF INFO) for the fields the richer one lacks. Writing reads the same way, so what a
 // save expects and what a fresh read finds are comparable.
@@ -221,6 +282,35 @@ void ReadOggTags(TagLib::Ogg::Vorbis::File& f, MediaTags& tags) {
 void ReadAsfTags(TagLib::ASF::File& f, MediaTags& tags) {
   tags = MediaTags{};
   if (f.tag()) ReadAsf(*f.tag(), tags);
+}
+
+// FLAC keeps pictures in blocks of their own; a picture in the comment (as Ogg keeps them) is read
+// when there is no such block.
+void ReadFlacTags(TagLib::FLAC::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (f.hasXiphComment()) ReadXiph(*f.xiphComment(), tags);
+  TagLib::FLAC::Picture* chosen = nullptr;
+  for (TagLib::FLAC::Picture* p : f.pictureList()) {
+    if (p->data().isEmpty()) continue;
+    if (!chosen || p->type() == TagLib::FLAC::Picture::FrontCover) chosen = p;
+    if (p->type() == TagLib::FLAC::Picture::FrontCover) break;
+  }
+  if (chosen) {
+    const TagLib::ByteVector bytes = chosen->data();
+    tags.image.assign(bytes.begin(), bytes.end());
+    tags.imageMime = PictureMime(tags.image, FromTag(chosen->mimeType()));
+  }
+  if (const TagLib::ID3v1::Tag* v1 = f.ID3v1Tag()) MergeBasic(*v1, tags);
+}
+
+void ReadMp4Tags(TagLib::MP4::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (f.tag()) ReadMp4(*f.tag(), tags);
+}
+
+void ReadOpusTags(TagLib::Ogg::Opus::File& f, MediaTags& tags) {
+  tags = MediaTags{};
+  if (f.tag()) ReadXiph(*f.tag(), tags);
 }
 
 bool ReadMp3(TagLib::MPEG::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
@@ -293,6 +383,55 @@ bool ReadWav(TagLib::RIFF::WAV::File& f, bool withImage, bool measure, MediaTags
   return true;
 }
 
+bool ReadFlac(TagLib::FLAC::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+              std::string& error) {
+  if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
+    if (error.empty()) error = "not a FLAC stream";
+    return false;
+  }
+  const TagLib::FLAC::Properties* p = f.audioProperties();
+  FillCommonFacts(*p, facts);
+  facts.formatText = "FLAC " + std::to_string(p->bitsPerSample()) + "-bit";
+  if (measure) facts.audioLength = FlacAudioLength(f);
+  ReadFlacTags(f, tags);
+  if (!withImage) tags.image.clear();
+  return true;
+}
+
+bool ReadMp4File(TagLib::MP4::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+                 std::string& error) {
+  if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
+    if (error.empty()) error = "not an MP4 audio file";
+    return false;
+  }
+  const TagLib::MP4::Properties* p = f.audioProperties();
+  FillCommonFacts(*p, facts);
+  facts.formatText = p->codec() == TagLib::MP4::Properties::ALAC ? "ALAC" : p->codec() == TagLib::MP4::Properties::AAC ? "AAC" : "MP4 audio";
+  if (measure) facts.audioLength = Mp4MediaLength(f);
+  ReadMp4Tags(f, tags);
+  if (!withImage) tags.image.clear();
+  return true;
+}
+
+bool ReadOpus(TagLib::Ogg::Opus::File& f, bool withImage, bool measure, MediaTags& tags, StreamFacts& facts,
+              std::string& error) {
+  if (!f.isValid() || !CredibleStream(f.audioProperties(), error)) {
+    if (error.empty()) error = "not an Ogg Opus stream";
+    return false;
+  }
+  FillCommonFacts(*f.audioProperties(), facts);
+  // The header pages alone (a file cut short after them) hold no audio to play.
+  if (facts.durationMs == 0) {
+    error = "the Ogg Opus stream holds no audio";
+    return false;
+  }
+  facts.formatText = "Ogg Opus";
+  if (measure) facts.audioLength = OggLastGranule(f);
+  ReadOpusTags(f, tags);
+  if (!withImage) tags.image.clear();
+  return true;
+}
+
 }  // namespace
 
 std::optional<MediaFormat> FormatOfPath(const std::string& path) {
@@ -303,11 +442,15 @@ std::optional<MediaFormat> FormatOfPath(const std::string& path) {
   if (ext == "ogg") return MediaFormat::OGG;
   if (ext == "wma" || ext == "asf") return MediaFormat::ASF;
   if (ext == "wav") return MediaFormat::WAV;
+  if (ext == "flac") return MediaFormat::FLAC;
+  if (ext == "m4a") return MediaFormat::MP4;
+  if (ext == "opus") return MediaFormat::OPUS;
   return std::nullopt;
 }
 
 bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
                    StreamFacts& facts, std::string& error, bool measureAudio) {
+  InstallLegacyTextHandlers();
   // Only a regular file: opening a FIFO would wait for a writer.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
@@ -347,6 +490,21 @@ bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, 
       ok = ReadWav(f, withImage, measureAudio, tags, facts, error);
       break;
     }
+    case MediaFormat::FLAC: {
+      TagLib::FLAC::File f(&stream, TagLib::ID3v2::FrameFactory::instance(), true);
+      ok = ReadFlac(f, withImage, measureAudio, tags, facts, error);
+      break;
+    }
+    case MediaFormat::MP4: {
+      TagLib::MP4::File f(&stream, true);
+      ok = ReadMp4File(f, withImage, measureAudio, tags, facts, error);
+      break;
+    }
+    case MediaFormat::OPUS: {
+      TagLib::Ogg::Opus::File f(&stream, true);
+      ok = ReadOpus(f, withImage, measureAudio, tags, facts, error);
+      break;
+    }
   }
   if (!ok && error.empty()) error = "the file cannot be parsed";
   return ok;
@@ -354,6 +512,7 @@ bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, 
 
 bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags& tags, MediaTags& expected,
                     std::string& error) {
+  InstallLegacyTextHandlers();
   CheckedFileStream stream(path);
   if (!stream.isOpen()) {
     error = stream.Error();
@@ -405,6 +564,39 @@ bool WriteMediaFile(const std::string& path, MediaFormat format, const MediaTags
       WriteBasic(tags, *f.InfoTag());
       ReadWavTags(f, expected);
       saved = f.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v4);
+      break;
+    }
+    case MediaFormat::FLAC: {
+      TagLib::FLAC::File f(&stream, TagLib::ID3v2::FrameFactory::instance(), true);
+      if (!ReadFlac(f, false, false, ignored, facts, error)) break;
+      parsed = true;
+      TagLib::Ogg::XiphComment* comment = f.xiphComment(true);
+      WriteXiph(tags, *comment);
+      // The picture goes into a block of its own, where FLAC players look for it.
+      comment->removeAllPictures();
+      f.removePictures();
+      if (TagLib::FLAC::Picture* p = NewFrontCover(tags)) f.addPicture(p);
+      if (f.ID3v1Tag()) WriteBasic(tags, *f.ID3v1Tag());
+      ReadFlacTags(f, expected);
+      saved = f.save();
+      break;
+    }
+    case MediaFormat::MP4: {
+      TagLib::MP4::File f(&stream, true);
+      if (!ReadMp4File(f, false, false, ignored, facts, error) || !f.tag()) break;
+      parsed = true;
+      WriteMp4(tags, *f.tag());
+      ReadMp4Tags(f, expected);
+      saved = f.save();
+      break;
+    }
+    case MediaFormat::OPUS: {
+      TagLib::Ogg::Opus::File f(&stream, true);
+      if (!ReadOpus(f, false, false, ignored, facts, error)) break;
+      parsed = true;
+      WriteXiph(tags, *f.tag());
+      ReadOpusTags(f, expected);
+      saved = f.save();
       break;
     }
   }

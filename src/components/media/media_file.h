@@ -7,7 +7,8 @@
 
 namespace TYX::Media {
 
-// The format of a native path by its extension (mp3; ogg; wma, asf; wav), none for any other.
+// The format of a native path by its extension (mp3; ogg; wma, asf; wav; flac; m4a; opus), none for any
+// other.
 std::optional<MediaFormat> FormatOfPath(const std::string& path);
 
 // Parses the file. False with a reason when it is not a regular file, TagLib cannot parse it as its

@@ -10,7 +10,7 @@
 namespace TYX::Media {
 
 // Formats the TagLib component opens, chosen by the file's extension.
-enum class MediaFormat { MP3, OGG, ASF, WAV };
+enum class MediaFormat { MP3, OGG, ASF, WAV, FLAC, MP4, OPUS };
 
 struct MediaTags {
   std::array<std::string, static_cast<std::size_t>(MediaText::Count)> texts;
@@ -32,7 +32,8 @@ struct StreamFacts {
   std::uint32_t channels = 0;
   std::uint64_t fileSize = 0;
   // The length of the audio stream in the format's own unit, to tell that a save kept the audio whole:
-  // MPEG frame bytes, the last Ogg granule position, ASF data bytes, WAV data bytes present.
+  // MPEG frame bytes, the last Ogg granule position, ASF data bytes, WAV data bytes present, FLAC frame
+  // bytes after the metadata blocks, MP4 "mdat" bytes.
   std::uint64_t audioLength = 0;
   std::string formatText;
   std::string channelText;
@@ -48,6 +49,11 @@ inline constexpr const char* kXiphHighlightLength = "TYX_HIGHLIGHT_LENGTH";
 inline constexpr const char* kAsfExtra = "TYX/Extra";
 inline constexpr const char* kAsfHighlightStart = "TYX/HighlightStart";
 inline constexpr const char* kAsfHighlightLength = "TYX/HighlightLength";
+// MP4 keeps texts of its own in iTunes-style free-form items.
+inline constexpr const char* kMp4Label = "----:com.apple.iTunes:LABEL";
+inline constexpr const char* kMp4Extra = "----:com.apple.iTunes:TYX Extra";
+inline constexpr const char* kMp4HighlightStart = "----:com.apple.iTunes:TYX Highlight Start";
+inline constexpr const char* kMp4HighlightLength = "----:com.apple.iTunes:TYX Highlight Length";
 
 // The MIME type of image bytes by their signature: "image/jpeg", "image/png", "image/gif", "image/bmp";
 // empty for anything else.

@@ -14,6 +14,12 @@ class XiphComment;
 namespace ASF {
 class Tag;
 }
+namespace MP4 {
+class Tag;
+}
+namespace FLAC {
+class Picture;
+}
 }  // namespace TagLib
 
 namespace TYX::Media {
@@ -23,6 +29,12 @@ void WriteId3v2(const MediaTags& in, TagLib::ID3v2::Tag& tag);
 
 void ReadXiph(TagLib::Ogg::XiphComment& tag, MediaTags& out);
 void WriteXiph(const MediaTags& in, TagLib::Ogg::XiphComment& tag);
+
+void ReadMp4(const TagLib::MP4::Tag& tag, MediaTags& out);
+void WriteMp4(const MediaTags& in, TagLib::MP4::Tag& tag);
+
+// A new front-cover picture of the record's image (the caller takes ownership); null when there is none.
+TagLib::FLAC::Picture* NewFrontCover(const MediaTags& in);
 
 void ReadAsf(const TagLib::ASF::Tag& tag, MediaTags& out);
 void WriteAsf(const MediaTags& in, TagLib::ASF::Tag& tag);

@@ -93,7 +93,7 @@ std::shared_ptr<TYX_TagLibMedia> TYX_TagLibMedia::Open(const std::string& path, 
                                                         std::string& error) {
   const std::optional<MediaFormat> format = FormatOfPath(path);
   if (!format) {
-    error = "not a supported media format (mp3, ogg, wma, asf, wav): " + path;
+    error = "not a supported media format (mp3, ogg, wma, asf, wav, flac, m4a, opus): " + path;
     return nullptr;
   }
   std::error_code ec;

@@ -92,14 +92,17 @@ void WriteXiph(const MediaTags& in, TagLib::Ogg::XiphComment& tag) {
   Put(tag, kXiphHighlightLength, start || length ? std::to_string(length) : std::string());
 
   tag.removeAllPictures();
-  if (!in.image.empty()) {
-    auto* p = new TagLib::FLAC::Picture();  // the comment takes ownership
-    p->setType(TagLib::FLAC::Picture::FrontCover);
-    p->setMimeType(ToTag(in.imageMime));
-    p->setData(TagLib::ByteVector(reinterpret_cast<const char*>(in.image.data()),
-                                  static_cast<unsigned int>(in.image.size())));
-    tag.addPicture(p);
-  }
+  if (TagLib::FLAC::Picture* p = NewFrontCover(in)) tag.addPicture(p);  // the comment takes ownership
+}
+
+TagLib::FLAC::Picture* NewFrontCover(const MediaTags& in) {
+  if (in.image.empty()) return nullptr;
+  auto* p = new TagLib::FLAC::Picture();
+  p->setType(TagLib::FLAC::Picture::FrontCover);
+  p->setMimeType(ToTag(in.imageMime));
+  p->setData(TagLib::ByteVector(reinterpret_cast<const char*>(in.image.data()),
+                                static_cast<unsigned int>(in.image.size())));
+  return p;
 }
 
 }  // namespace TYX::Media

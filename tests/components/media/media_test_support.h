@@ -20,6 +20,16 @@ inline const std::vector<FormatCase>& AllFormats() {
   return kAll;
 }
 
+// Formats the library reads and tags but the system does not convert to.
+inline const std::vector<FormatCase>& LibraryFormats() {
+  static const std::vector<FormatCase> kLibrary = {
+      {SynthFormat::FLAC, "flac"}, {SynthFormat::M4A, "m4a"}, {SynthFormat::OPUS, "opus"}};
+  return kLibrary;
+}
+
+// The sample rate of the pristine file: Opus always runs at 48 kHz.
+inline unsigned PristineRate(SynthFormat f) { return f == SynthFormat::OPUS ? 48000u : 44100u; }
+
 // A pristine synthesised file of the format (2 s, 44.1 kHz stereo, 128 kbps), made on first use and
 // kept for the program's life. Tests copy it before changing anything.
 const std::string& PristineFile(SynthFormat format);

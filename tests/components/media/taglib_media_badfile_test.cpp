@@ -135,6 +135,8 @@ TEST_P(MediaBadFiles, AnotherFormatUnderThisExtensionIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, MediaBadFiles, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.ext); });
+INSTANTIATE_TEST_SUITE_P(LibraryFormats, MediaBadFiles, ::testing::ValuesIn(LibraryFormats()),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.ext); });
 
 TEST(MediaOpen, MissingFilesFoldersAndOtherExtensionsGiveReasons) {
   Media::InstallTagLibMediaFactory();
@@ -145,9 +147,13 @@ TEST(MediaOpen, MissingFilesFoldersAndOtherExtensionsGiveReasons) {
   std::filesystem::create_directory(dir.File("folder.mp3"));
   EXPECT_FALSE(TYX_Media::Instance(dir.File("folder.mp3"), kMediaOpenRead, &error));
   EXPECT_FALSE(error.empty());
-  const std::string mp3 = CopyPristine(dir, SynthFormat::MP3, "song.flac");
+  const std::string mp3 = CopyPristine(dir, SynthFormat::MP3, "song.mid");
   EXPECT_FALSE(TYX_Media::Instance(mp3, kMediaOpenRead, &error));
   EXPECT_NE(error.find("not a supported media format"), std::string::npos) << error;
+  // The extension chooses the format: MP3 audio under a FLAC name is no FLAC file.
+  const std::string misnamed = CopyPristine(dir, SynthFormat::MP3, "song.flac");
+  EXPECT_FALSE(TYX_Media::Instance(misnamed, kMediaOpenRead, &error));
+  EXPECT_NE(error.find("FLAC"), std::string::npos) << error;
   EXPECT_FALSE(TYX_Media::Instance("", kMediaOpenRead, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(TYX_Media::Instance("E:\\Track01.cda", kMediaOpenPlay, &error));

@@ -351,6 +351,8 @@ TEST(MediaScratchName, FitsTheNameLimitAndCutsAtACharacterBoundary) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, MediaSaveSafety, ::testing::ValuesIn(AllFormats()),
                          [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.ext); });
+INSTANTIATE_TEST_SUITE_P(LibraryFormats, MediaSaveSafety, ::testing::ValuesIn(LibraryFormats()),
+                         [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.ext); });
 
 }  // namespace
 }  // namespace TYX::Test

@@ -275,7 +275,7 @@ void EmbedPicture(const std::string& path, SynthFormat format, const Bytes& pict
       ASSERT_TRUE(f.save());
       break;
     }
-    case SynthFormat::WAV: FAIL() << "not used";
+    default: FAIL() << "not used";
   }
 }
 
