@@ -320,13 +320,5 @@ TEST_F(ID3EditTest, PreListeningPlaysTheSectionAndStopsAtItsEnd) {
             0);
 }
 
-TEST_F(ID3EditTest, AFileWithoutAudioOffersNoPreListening) {
-  const std::string junk = dir_.Write("h/noaudio.mp3", "junk");
-  Dlg dlg;
-  dlg.SetFile(junk);
-  EXPECT_EQ(dlg.GetPlayer().GetState(), Player::PlayerState::Closed);
-  EXPECT_FALSE(dlg.GetPlayer().LastError().empty());
-}
-
 }  // namespace
 }  // namespace TYX::Tags::Test
