@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
     store.RegisterNotify(host.GetSafeHwnd());
 
     const auto t0 = Clock::now();
-    sync->ClearItem();  // one removal notice per entry, posted to the panel
+    // One removal notice per entry, posted to the panel as each removal is stored.
+    for (std::uint32_t n = sync->CountItem(); n > 0; --n) sync->RemoveItem(n - 1);
     Win::PumpMessages();
     const auto t1 = Clock::now();
     Win::PumpUntil([&] { return search->RebuildCount() != before; }, 5000);
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
     Win::PumpUntil([] { return false; }, 1000);
     const int refreshes = search->RebuildCount() - before;
 
-    std::printf("notices %d (entries %d), taken in %.1f ms after the clear began (%.1f ms)\n", noticesSeen, entries,
-                Ms(t0, t1), Ms(t0, lastNotice));
+    std::printf("notices %d (entries %d) in %.1f ms, taken in by the panel %.1f ms after the first removal\n", noticesSeen, entries,
+                Ms(t0, lastNotice), Ms(t0, t1));
     std::printf("refresh %.1f ms after the last notice; refreshes: %d\n", Ms(lastNotice, t2), refreshes);
     status = refreshes == 1 ? 0 : 1;
   }
