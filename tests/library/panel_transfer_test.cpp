@@ -46,9 +46,9 @@ class ChunkGate {
     std::lock_guard<std::mutex> lk(m_);
     armed_ = true;
   }
-  bool WaitHeld() {
-    std::unique_lock<std::mutex> lk(m_);
-    return cv_.wait_for(lk, kWatchdog, [this] { return held_; });
+  bool Held() {
+    std::lock_guard<std::mutex> lk(m_);
+    return held_;
   }
   void Release() {
     std::lock_guard<std::mutex> lk(m_);
@@ -99,7 +99,7 @@ class TransferPanelTest : public PanelTest {
   ~TransferPanelTest() override { TYX_INIT::Instance()->SetStoreFile(oldSettings_); }
 
   // A phone (type 1 music mode, 4 ring-tone mode) behind a folder device; returns its music folder.
-  std::string PlugPhone(int type = 1) {
+  std::string PlugPhone(int type = 1, bool bluetooth = false) {
     DeviceMgr::TYX_FolderDeviceClient::Options options;
     options.chunkSize = 4096;
     client_ = std::make_shared<DeviceMgr::TYX_FolderDeviceClient>(options);
@@ -111,7 +111,8 @@ class TransferPanelTest : public PanelTest {
     profile.maxFileName = 36;
     profile.maxBitrate = 320;
     profile.folder = "\\MUSIC";
-    const std::string root = dir_.File("phone");
+    profile.bluetooth = bluetooth;
+    const std::string root = dir_.File(bluetooth ? "btphone" : "phone");
     fs::create_directories(root + "/MUSIC");
     EXPECT_EQ(DeviceMgr::WriteDeviceProfile(root, profile), "");
     auto result = client_->Connect(root);
@@ -252,7 +253,8 @@ TEST_F(TransferPanelTest, ATransferThatNeverStartedShowsNoReport) {
   auto running = std::make_unique<Device::TYX_DeviceTransControl>();
   ASSERT_TRUE(running->Create(parent.GetSafeHwnd(), Win::WM_APP + 5, {}, nullptr));
   ASSERT_EQ(running->Start(phone_, {other}, 0, 0), 1);
-  ASSERT_TRUE(gate_.WaitHeld());
+  // The controller sends its reports to its parent here, so messages are handled while waiting.
+  ASSERT_TRUE(Win::PumpUntil([this] { return gate_.Held(); }, 60000));
 
   ShowLibrary();
   SelectAll();
@@ -296,6 +298,7 @@ TEST_F(TransferPanelTest, RefusalsComeBeforeAnyDialog) {
 
   // The Bluetooth link sleeps.
   attributes_.Remove("TRANSFER_REFUSED_MODEL_PREFIX");
+  PlugPhone(1, true);
   ASSERT_TRUE(client_->SetBluetoothSuspended(phone_, true));
   agent_->ExpectMessageBox(Win::IDOK, false, "블루투스 장치가 대기상태 중입니다.");
   Command(kCmdTransferDevice);
