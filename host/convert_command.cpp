@@ -33,11 +33,7 @@ int ChannelIndex(const std::string& channels) {
   return -1;
 }
 
-// A click on a button of a dialog, as the person's mouse gives it.
-bool ClickButton(Win::Window& dialog, Win::UINT id) {
-  auto* button = dynamic_cast<Controls::TYX_SkinButton*>(Win::Window::FromHandle(dialog.GetDlgItem(id)));
-  return button != nullptr && button->Click();
-}
+bool ClickButton(Win::Window& dialog, Win::UINT id) { return RowPicker::ClickButton(dialog, id); }
 
 template <class Control>
 Control* ControlOf(Win::Window& dialog, Win::UINT id) {

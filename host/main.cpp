@@ -145,6 +145,17 @@ int RunList(const ParsedCommand& cmd) {
   return 0;
 }
 
+// Opens the library for a command whose dialogs the person at the terminal answers.
+std::string OpenWithAgent(HostSession& session, const ParsedCommand& cmd, std::shared_ptr<TerminalAgent> agent,
+                          bool createLibrary) {
+  HostSession::Options open;
+  open.dataFolder = cmd.dataFolder;
+  open.createLibrary = createLibrary;
+  open.agent = std::move(agent);
+  if (cmd.Has("--cd-image")) open.cdImages = cmd.options.at("--cd-image");
+  return session.Open(open);
+}
+
 int RunConvert(const ParsedCommand& cmd) {
   ConvertCommand::Options options;
   options.query = cmd.operands;
@@ -156,10 +167,7 @@ int RunConvert(const ParsedCommand& cmd) {
   if (std::string e = ConvertCommand::CheckOptions(options); !e.empty()) return Usage(e, "convert");
   auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
   HostSession session;
-  HostSession::Options open;
-  open.dataFolder = cmd.dataFolder;
-  open.agent = agent;
-  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
+  if (std::string e = OpenWithAgent(session, cmd, agent, false); !e.empty()) return Fail(1, e);
   const ConvertCommand::Result r = ConvertCommand::Run(session, *agent, options);
   if (r.exitCode == 2) return Usage(r.error, "convert");
   std::fputs(r.report.c_str(), stdout);
@@ -180,12 +188,7 @@ int RunRip(const ParsedCommand& cmd) {
   if (std::string e = RipCommand::CheckOptions(options); !e.empty()) return Usage(e, "rip");
   auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
   HostSession session;
-  HostSession::Options open;
-  open.dataFolder = cmd.dataFolder;
-  open.createLibrary = true;
-  open.agent = agent;
-  if (cmd.Has("--cd-image")) open.cdImages = cmd.options.at("--cd-image");
-  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
+  if (std::string e = OpenWithAgent(session, cmd, agent, true); !e.empty()) return Fail(1, e);
   const RipCommand::Result r = RipCommand::Run(session, *agent, options);
   std::fputs(r.report.c_str(), stdout);
   if (!r.error.empty()) return Fail(r.exitCode, r.error);

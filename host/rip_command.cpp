@@ -6,6 +6,7 @@
 #include <set>
 
 #include "convert/ripping_dialog.h"
+#include "row_picker.h"
 #include "library/library_panel.h"
 #include "library/panel_commands.h"
 #include "toolkit/check_box.h"
@@ -28,10 +29,7 @@ int FormatIndex(const std::string& to) {
   return -1;
 }
 
-bool ClickButton(Win::Window& dialog, Win::UINT id) {
-  auto* button = dynamic_cast<Controls::TYX_SkinButton*>(Win::Window::FromHandle(dialog.GetDlgItem(id)));
-  return button != nullptr && button->Click();
-}
+bool ClickButton(Win::Window& dialog, Win::UINT id) { return RowPicker::ClickButton(dialog, id); }
 
 std::set<std::string> LibraryPaths(HostSession& session) {
   std::set<std::string> paths;
@@ -80,11 +78,7 @@ RipCommand::Result RipCommand::Run(HostSession& session, TerminalAgent& agent, c
   if (list == nullptr || list->GetItemCount() == 0) return {1, "no audio CD in the drive (give one with --cd-image FILE.cue)", {}};
 
   // The tracks asked for are clicked; with none, the panel is asked for every track.
-  int column = 0;
-  const auto& columns = list->GetColumns();
-  while (column + 1 < static_cast<int>(columns.size()) &&
-         columns[static_cast<std::size_t>(column)].drawCode == Controls::kListDrawCheckBox)
-    ++column;
+  const int column = RowPicker::SelectingColumn(*list);
   bool first = true;
   for (const std::string& t : options.tracks) {
     const int row = std::stoi(t) - 1;

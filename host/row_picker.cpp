@@ -1,6 +1,8 @@
 #include "row_picker.h"
 
 #include "library/library_panel.h"
+#include "toolkit/list_types.h"
+#include "toolkit/skin_button.h"
 #include "toolkit/toolkit_types.h"
 
 namespace TYX::Host {
@@ -27,12 +29,7 @@ RowPicker::Picked RowPicker::Pick(HostSession& session, const ListQuery& query) 
     picked.error = query.Empty() ? "the page has no songs" : "no song matches '" + query.Text() + "'";
     return picked;
   }
-  // A click on the title, not on a row's check box.
-  int column = 0;
-  const auto& columns = list->GetColumns();
-  while (column + 1 < static_cast<int>(columns.size()) &&
-         columns[static_cast<std::size_t>(column)].drawCode == Controls::kListDrawCheckBox)
-    ++column;
+  const int column = SelectingColumn(*list);
   for (std::size_t i = 0; i < picked.rows.size(); ++i) {
     const int row = picked.rows[i];
     list->EnsureVisible(row);
@@ -42,6 +39,20 @@ RowPicker::Picked RowPicker::Pick(HostSession& session, const ListQuery& query) 
     }
   }
   return picked;
+}
+
+int RowPicker::SelectingColumn(const Controls::TYX_ListCtrlEx& list) {
+  int column = 0;
+  const auto& columns = list.GetColumns();
+  while (column + 1 < static_cast<int>(columns.size()) &&
+         columns[static_cast<std::size_t>(column)].drawCode == Controls::kListDrawCheckBox)
+    ++column;
+  return column;
+}
+
+bool RowPicker::ClickButton(Win::Window& dialog, Win::UINT id) {
+  auto* button = dynamic_cast<Controls::TYX_SkinButton*>(Win::Window::FromHandle(dialog.GetDlgItem(id)));
+  return button != nullptr && button->Click();
 }
 
 }  // namespace TYX::Host

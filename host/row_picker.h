@@ -7,6 +7,7 @@
 
 #include "host_session.h"
 #include "list_query.h"
+#include "toolkit/list_ctrl_ex.h"
 
 namespace TYX::Host {
 
@@ -20,6 +21,10 @@ class RowPicker {
   // Selects every row of the panel's current list whose song matches the query (all rows for an
   // empty query). Picks nothing and says why when no row matches.
   static Picked Pick(HostSession& session, const ListQuery& query);
+  // The first column whose click selects the row (not a check box).
+  static int SelectingColumn(const Controls::TYX_ListCtrlEx& list);
+  // A click on a dialog's button, as the person's mouse gives it. False when there is no such button.
+  static bool ClickButton(Win::Window& dialog, Win::UINT id);
 };
 
 }  // namespace TYX::Host
