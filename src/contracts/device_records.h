@@ -69,6 +69,7 @@ struct stModelInfo {
   int nMaxFileName2 = 0;       // longest ring-tone (melody) file name in characters; 0 means none given
   int nMaxBitrate = 0;         // highest music bit rate in kbps; 0 means 320
   std::uint32_t dwPolyphony = 0;  // DM_POLY_* bits
+  int bLyrics = 0;             // non-zero: the phone shows synchronised lyrics (takes lyric copies)
 };
 
 struct stDeviceInfo {

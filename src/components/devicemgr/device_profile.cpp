@@ -122,6 +122,11 @@ ProfileResult ParseDeviceProfile(const std::string& text) {
       p.family = value;
     } else if (key == "connectcode") {
       p.connectCode = value;
+    } else if (key == "lyrics") {
+      const std::string v = Lower(value);
+      if (v == "yes") p.lyrics = true;
+      else if (v == "no") p.lyrics = false;
+      else return fail("Lyrics must be yes or no");
     } else {
       return fail("unknown key \"" + Trim(t.substr(0, eq)) + "\"");
     }
@@ -151,7 +156,8 @@ std::string FormatDeviceProfile(const DeviceProfile& p) {
       << "Folder=" << p.folder << "\n"
       << "Battery=" << (p.batteryLow ? "low" : "ok") << "\n"
       << "Family=" << p.family << "\n"
-      << "ConnectCode=" << p.connectCode << "\n";
+      << "ConnectCode=" << p.connectCode << "\n"
+      << "Lyrics=" << (p.lyrics ? "yes" : "no") << "\n";
   return out.str();
 }
 

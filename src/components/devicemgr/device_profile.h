@@ -18,6 +18,7 @@
 //   Battery=ok             ok or low (a low battery refuses writes with 40052)
 //   Family=Pelago          model family
 //   ConnectCode=1234       code dmConnectDevice must give (empty: any)
+//   Lyrics=yes             yes or no: the phone shows synchronised lyrics (no when missing)
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -44,6 +45,7 @@ struct DeviceProfile {
   bool batteryLow = false;
   std::string family;
   std::string connectCode;
+  bool lyrics = false;
 
   bool operator==(const DeviceProfile&) const = default;
 };

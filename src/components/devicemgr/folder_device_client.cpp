@@ -134,6 +134,7 @@ const stModelInfo* TYX_FolderDeviceClient::MakeModel(const DeviceProfile& profil
   record->nMaxFileName2 = profile.maxFileName2;
   record->nMaxBitrate = profile.maxBitrate;
   record->dwPolyphony = profile.polyphony;
+  record->bLyrics = profile.lyrics ? 1 : 0;
   const stModelInfo* model = record.get();
   std::lock_guard<std::mutex> lk(mutex_);
   models_.push_back(std::move(record));
