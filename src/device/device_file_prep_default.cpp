@@ -8,6 +8,7 @@
 #include "contracts/device_mgr_client.h"
 #include "contracts/media.h"
 #include "device/device_texts.h"
+#include "device/phone_lyric_copy.h"
 #include "device/web_item.h"
 #include "util/file_name.h"
 #include "util/file_system.h"
@@ -176,6 +177,12 @@ std::string TYX_DeviceFilePrepDefault::ProcessFile(TYX_DeviceTransContext& conte
   if (check.check != TransferCheck::None) {
     context.SendFileEnd(check.code);
     return check.message;
+  }
+  // A phone that shows lyrics gets the song's lyric copy, stored under the song's own name; the copy is
+  // removed when this step ends, after the put.
+  TYX_PhoneLyricCopy lyricCopy;
+  if (TYX_PhoneLyricCopy::AppliesTo(info.nDeviceKind, Util::GetFileType(source)) && lyricCopy.Make(source)) {
+    source = lyricCopy.Path();
   }
   const bool phone = IsPhoneFamily(info);
   if (phone) context.SetNameLimit(NameLimit(info));

@@ -1,8 +1,8 @@
 #pragma once
 // The standard per-file steps over the device manager client: names made with the phone file-name
 // rules, formats by device family (phones take MP3; storage players MP3, WMA, OGG and ASF), bit rates by
-// the model's limit, and the put with its wait. Web items and lyric copies are left to a preparation
-// that has them.
+// the model's limit, web items fetched first, the lyric copy for phones that show lyrics
+// (phone_lyric_copy.h), and the put with its wait.
 #include <string>
 #include <vector>
 

@@ -9,6 +9,7 @@
 #include "device/device_file_prep_default.h"
 #include "device/device_report_csv.h"
 #include "device/device_texts.h"
+#include "device/phone_lyric_copy.h"
 #include "platform/messaging.h"
 #include "util/file_name.h"
 #include "util/log.h"
@@ -156,6 +157,10 @@ int TYX_DeviceTransControl::StartFailedAgain(unsigned device) {
   }
   if (again.empty()) return 0;
   return Start(device, std::move(again), 0, 0);
+}
+
+bool TYX_DeviceTransControl::IsLyricCDC(const std::string& path, std::string& newPath) {
+  return TYX_PhoneLyricCopy::IsLyricCDC(path, newPath);
 }
 
 void TYX_DeviceTransControl::Cancel() {

@@ -112,6 +112,9 @@ class TYX_DeviceTransControl : public Win::Window, private TYX_DeviceTransContex
   std::string GetDeviceFileName(unsigned device, const std::string& path, std::string& deviceName,
                                 std::string& sourcePath);
   std::string CanCopyFormat(unsigned device, const std::string& path);
+  // The lyric copy of a song for the current phone (phone_lyric_copy.h); the caller removes it with
+  // TYX_PhoneLyricCopy::Remove.
+  bool IsLyricCDC(const std::string& path, std::string& newPath);
 
  private:
   struct JobScan;
