@@ -102,6 +102,12 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) const {
         return r;
       }
       values.push_back(v);
+    } else if (cmdSpec && Contains(cmdSpec->flags, name)) {
+      if (inlineValue) {
+        r.error = "option " + name + " takes no value";
+        return r;
+      }
+      p.options[name] = {};
     } else {
       r.error = "unknown option '" + name + "'" + (cmdSpec ? " for '" + cmdSpec->name + "'" : std::string());
       return r;

@@ -17,6 +17,7 @@ struct CommandSpec {
   std::vector<std::string> repeatable;    // value options that may be given more than once
   int minOperands = 0;
   int maxOperands = -1;  // -1: no limit
+  std::vector<std::string> flags;         // options without a value ("--auto"); Has() tells them
 };
 
 struct ParsedCommand {

@@ -25,6 +25,7 @@ extern "C" {
 #include "page_directory.h"
 #include "platform/os_services.h"
 #include "shot_command.h"
+#include "tag_command.h"
 
 using namespace TYX;
 using namespace TYX::Host;
@@ -75,9 +76,29 @@ std::vector<CommandSpec> Commands() {
        "unless given. Every track's CRC32 and AccurateRip checksums go into a rip log beside the tracks\n"
        "with a cue sheet; ripping the same disc again names each track whose checksums differ (exit 1).\n",
        {"--cd-image", "--to", "--bitrate", "--quality", "--artist", "--album", "--folder"}, {"--cd-image"}, 0, -1},
-      {"shot", "SCREEN --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
-       "SCREEN is a page name (the program's window with that page open) or 'sidebar'.\n\n" + PageHelp(),
-       {"--png", "--cd-image"}, {"--cd-image"}, 1, 1},
+      {"tag", "QUERY... (--auto [--service HOST[:PORT]] | --set FIELD=VALUE... | --remember)",
+       "edit the tags of the songs a query picks, by hand or by their sound",
+       "Selects the songs QUERY picks on the library page (as 'sonvar ls QUERY' lists them).\n"
+       "  --set FIELD=VALUE  types VALUE into the field of the tag editor (one song) or of the batch editor\n"
+       "                     (several songs; the field's box is ticked) and presses OK. FIELD is one of\n"
+       "                     " + TagCommand::FieldNames() + "; an empty VALUE clears the field. Only\n"
+       "                     changed fields are written; the batch editor writes MP3, WMA and Ogg files.\n"
+       "  --auto             opens each song's tag editor, runs its automatic search and takes the best\n"
+       "                     candidate's title, artist, album and genre. Songs are identified by their\n"
+       "                     sound: first in the local index beside the library (music_fingerprints.db),\n"
+       "                     then at the identification service; --service HOST[:PORT] names the service\n"
+       "                     and keeps it in the settings for later runs.\n"
+       "  --remember         remembers the songs by their sound in the local index, so that an untagged\n"
+       "                     copy of one of them is identified without the network.\n"
+       "Songs whose tags were saved are remembered too. Prints one line per song: changed, tagged,\n"
+       "unchanged, not identified (with the reason) or failed (with the reason); exits 1 if any song was\n"
+       "not identified or failed.\n",
+       {"--set", "--service"}, {"--set"}, 1, -1, {"--auto", "--remember"}},
+      {"shot", "SCREEN [QUERY...] --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
+       "SCREEN is a page name (the program's window with that page open), 'sidebar', or a dialog, opened\n"
+       "the way the panel opens it on the songs QUERY picks (every song without one) and closed unused:\n" +
+           ShotCommand::DialogHelp() + "\n" + PageHelp(),
+       {"--png", "--cd-image"}, {"--cd-image"}, 1, -1},
   };
 }
 
@@ -195,18 +216,36 @@ int RunRip(const ParsedCommand& cmd) {
   return r.exitCode;
 }
 
+int RunTag(const ParsedCommand& cmd) {
+  TagCommand::Options options;
+  options.query = cmd.operands;
+  if (cmd.Has("--set")) options.sets = cmd.options.at("--set");
+  options.automatic = cmd.Has("--auto");
+  options.remember = cmd.Has("--remember");
+  options.service = cmd.Value("--service");
+  options.progress = !cmd.quiet && isatty(2);
+  if (std::string e = TagCommand::CheckOptions(options); !e.empty()) return Usage(e, "tag");
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
+  HostSession session;
+  if (std::string e = OpenWithAgent(session, cmd, agent, false); !e.empty()) return Fail(1, e);
+  const TagCommand::Result r = TagCommand::Run(session, *agent, options);
+  if (r.exitCode == 2) return Usage(r.error, "tag");
+  std::fputs(r.report.c_str(), stdout);
+  if (!r.error.empty()) return Fail(r.exitCode, r.error);
+  return r.exitCode;
+}
+
 int RunShot(const ParsedCommand& cmd) {
   const std::string screen = cmd.operands.front();
+  const std::vector<std::string> query(cmd.operands.begin() + 1, cmd.operands.end());
   const std::string png = cmd.Value("--png");
   if (png.empty()) return Usage("'shot' needs --png FILE", "shot");
-  if (screen != "sidebar" && !PageDirectory::Find(screen))
-    return Usage("no screen named '" + screen + "' (screens: sidebar, " + PageDirectory::NameList() + ")", "shot");
+  if (!ShotCommand::IsScreen(screen))
+    return Usage("no screen named '" + screen + "' (screens: " + ShotCommand::ScreenList() + ")", "shot");
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
   HostSession session;
-  HostSession::Options open;
-  open.dataFolder = cmd.dataFolder;
-  if (cmd.Has("--cd-image")) open.cdImages = cmd.options.at("--cd-image");
-  if (std::string e = session.Open(open); !e.empty()) return Fail(1, e);
-  ShotCommand::Result r = ShotCommand::Run(session, screen, png);
+  if (std::string e = OpenWithAgent(session, cmd, agent, false); !e.empty()) return Fail(1, e);
+  ShotCommand::Result r = ShotCommand::Run(session, *agent, screen, query, png);
   if (!r.error.empty()) return Fail(1, r.error);
   if (!cmd.quiet) std::fprintf(stderr, "%s\n", r.summary.c_str());
   return 0;
@@ -237,6 +276,7 @@ int Main(int argc, char** argv) {
   if (cmd.command == "shot") return RunShot(cmd);
   if (cmd.command == "convert") return RunConvert(cmd);
   if (cmd.command == "rip") return RunRip(cmd);
+  if (cmd.command == "tag") return RunTag(cmd);
   return Usage("unknown command '" + cmd.command + "'");
 }
 

@@ -94,6 +94,8 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   // Picks made in the search-result view; any pick counts as a change.
   int GetPickCount() const { return pickCount_; }
   const std::vector<TYX_TagCandidate>& GetCandidates() const { return candidates_; }
+  // Why the last search found no candidate, as the component said it (empty when it found some).
+  const std::string& GetSearchError() const { return searchError_; }
   // The image file chosen for the album image (embedded at OK); empty when none was chosen.
   const std::string& GetChosenImage() const { return chosenImage_; }
   // The highlight bar as drawn: start and end in milliseconds, the end raised to the start.
@@ -147,6 +149,7 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   std::array<std::string, 5> searchTexts_;
   int pickCount_ = 0;
   std::vector<TYX_TagCandidate> candidates_;  // the dialog's own copy of the last search's candidates
+  std::string searchError_;
   Win::LPARAM searchNumber_ = 0;
   std::string chosenImage_;
   std::pair<std::uint32_t, std::uint32_t> bar_{0, 0};

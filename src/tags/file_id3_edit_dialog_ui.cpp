@@ -257,6 +257,7 @@ void TYX_Dialog_FileID3Edit::OnSearchStatus(WPARAM state, LPARAM number) {
   std::optional<TYX_TagSearchResult> result = search_.TakeResult();
   search_.Join();
   candidates_ = result ? std::move(result->candidates) : std::vector<TYX_TagCandidate>{};
+  searchError_ = result ? result->error : std::string("the search gave no result");
   if (candidates_.empty()) {
     Controls::TYX_MessageBox::Show(GetSafeHwnd(), kSearchFailedText, "", MB_OK);
     return;

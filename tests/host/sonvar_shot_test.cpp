@@ -55,3 +55,72 @@ TEST_F(SonvarTest, ShotWritesAPngOfTheWindowForEachScreen) {
 
 }  // namespace
 }  // namespace TYX::Test
+
+namespace TYX::Test {
+namespace {
+
+// The dialogs are opened the way the panel opens them on the songs picked, drawn at their own size,
+// and closed unused: nothing is converted or written.
+TEST_F(SonvarTest, ShotDrawsEachDialogAtItsOwnSizeAndClosesItUnused) {
+  const std::string mp3 = MakeSong({"봄날.mp3", "봄날", "하늘빛", "사계절", "발라드"});
+  const std::string ogg = MakeSong({"night.ogg", "Night Drive", "Neon Coast", "Midnight", "Pop"});
+  SeedLibrary({mp3, ogg});
+  std::ifstream mp3In(mp3, std::ios::binary);
+  const std::string before((std::istreambuf_iterator<char>(mp3In)), {});
+  struct Case {
+    std::vector<std::string> screen;
+    std::uint32_t width;
+  };
+  const Case cases[] = {{{"tag-editor", "봄날"}, 494},
+                        {{"batch-editor"}, 494},
+                        {{"song-info", "night"}, 384},
+                        {{"convert-dialog", "artist:neon"}, 494}};
+  for (const Case& c : cases) {
+    const std::string png = Root() + "/" + c.screen.front() + ".png";
+    std::vector<std::string> args = {"shot"};
+    args.insert(args.end(), c.screen.begin(), c.screen.end());
+    args.insert(args.end(), {"--png", png});
+    const ProgramRun run = SonvarData(args);
+    ASSERT_EQ(run.exitCode, 0) << c.screen.front() << ": " << run.err;
+    // Every character of the dialog's texts had a glyph.
+    EXPECT_THAT(run.err, ::testing::Not(HasSubstr("without a glyph"))) << c.screen.front();
+    const PngHeader h = ReadPngHeader(png);
+    ASSERT_TRUE(h.valid) << c.screen.front();
+    EXPECT_EQ(h.width, c.width) << c.screen.front();
+    EXPECT_GT(std::filesystem::file_size(png), 4000u) << c.screen.front();
+  }
+  std::ifstream after(mp3, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), before);
+  EXPECT_EQ(CountPlaylist(2), 2u);  // nothing was converted into the library
+
+  const ProgramRun one = SonvarData({"shot", "batch-editor", "봄날", "--png", Root() + "/b.png"});
+  EXPECT_EQ(one.exitCode, 1);
+  EXPECT_THAT(one.err, HasSubstr("two songs or more"));
+  const ProgramRun noDisc = SonvarData({"shot", "rip-dialog", "--png", Root() + "/r.png"});
+  EXPECT_EQ(noDisc.exitCode, 1);
+  const ProgramRun unknown = SonvarData({"shot", "mixer", "--png", Root() + "/m.png"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_THAT(unknown.err, HasSubstr("tag-editor"));
+}
+
+TEST_F(SonvarTest, ShotDrawsTheRippingDialogOfACdImage) {
+  std::ofstream data(Root() + "/disc.bin", std::ios::binary);
+  for (int i = 0; i < 588 * 75 * 3; ++i) {
+    const auto s = static_cast<std::int16_t>((i % 200) * 50 - 5000);
+    for (int ch = 0; ch < 2; ++ch) data.write(reinterpret_cast<const char*>(&s), 2);
+  }
+  data.close();
+  std::ofstream(Root() + "/disc.cue") << "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+  SeedLibrary({MakeSong({"봄날.mp3", "봄날", "하늘빛", "사계절", "발라드"})});
+  const std::string png = Root() + "/rip.png";
+  const ProgramRun run = SonvarData({"shot", "rip-dialog", "--cd-image", Root() + "/disc.cue", "--png", png});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const PngHeader h = ReadPngHeader(png);
+  ASSERT_TRUE(h.valid);
+  EXPECT_EQ(h.width, 400u);
+  // Nothing was ripped.
+  EXPECT_EQ(CountPlaylist(2), 1u);
+}
+
+}  // namespace
+}  // namespace TYX::Test
