@@ -6,6 +6,7 @@
 #include "library/library_search_wnd.h"
 #include "platform/os_services.h"
 #include "util/log.h"
+#include "util/skin.h"
 
 namespace TYX::Library {
 
@@ -48,13 +49,34 @@ void TYX_LibraryPanel::SetLibraryManager(TYX_LibraryManager* manager) {
   navigation_->SetLibraryManager(manager);
 }
 
+void TYX_LibraryPanel::SetDropTargetWnd(Win::HWND hwnd) {
+  dropTargetWnd_ = hwnd;
+  if (lists_[LIST_LIBRARY]) lists_[LIST_LIBRARY]->SetDropTargetWnd(hwnd);
+}
+
+long TYX_LibraryPanel::Reload() {
+  const Util::TYX_Skin* skin = Util::TYX_Skin::Instance();
+  if (skin == nullptr) return Win::E_FAIL;
+  // The lists draw skin images by number, so a redraw picks up the new skin.
+  for (auto& list : lists_) {
+    if (list) list->Invalidate();
+  }
+  skinColor_ = skin->GetColor(kSkinColorList, skinColor_);
+  Invalidate();
+  return Win::S_OK;
+}
+
 void TYX_LibraryPanel::LoadNowPlayingState() {
   nowPlaying_ = std::make_unique<TYX_NowPlayingList>();
-  nowPlaying_->Load(NowPlayingStatePath());
+  std::string error;
+  if (!nowPlaying_->Load(NowPlayingStatePath(), &error))
+    Util::TYX_Log::Instance()->Add("TYX_LibraryPanel::LoadNowPlayingState : %s", error.c_str());
 }
 
 void TYX_LibraryPanel::SaveNowPlayingState() {
-  if (nowPlaying_) nowPlaying_->Save(NowPlayingStatePath());
+  std::string error;
+  if (nowPlaying_ && !nowPlaying_->Save(NowPlayingStatePath(), &error))
+    Util::TYX_Log::Instance()->Add("TYX_LibraryPanel::SaveNowPlayingState : %s", error.c_str());
 }
 
 TYX_LibraryPanel::ListCtrl* TYX_LibraryPanel::GetCurrentListCtrl() const {

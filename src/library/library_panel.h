@@ -79,6 +79,20 @@ class TYX_LibraryPanel : public Win::Window {
   TYX_BandWnd* GetLibraryTreeCtrl() const { return band_; }
   void SetMainWnd(Win::HWND hwnd) { mainWnd_ = hwnd; }
   Win::HWND GetMainWnd() const { return mainWnd_; }
+  // The host's contents window and store window; kept for the host, the panel sends them nothing.
+  void SetContentsWindow(Win::HWND hwnd) { contentsWnd_ = hwnd; }
+  Win::HWND GetContentsWindow() const { return contentsWnd_; }
+  void SetStoreManagerWindow(Win::HWND hwnd) { storeWnd_ = hwnd; }
+  Win::HWND GetStoreManagerWindow() const { return storeWnd_; }
+  // The window the library list's rows are dropped on; kept and handed to the library list control
+  // whenever it exists (set before or after creation).
+  void SetDropTargetWnd(Win::HWND hwnd);
+  Win::HWND GetDropTargetWnd() const { return dropTargetWnd_; }
+  // 1 from the end of the window's creation until Final, else 0.
+  int IsStarted() const { return layout_->IsStarted() ? 1 : 0; }
+  // Every list control takes the skin again and the list colour 27003 is read again. 0, or 0x80004005
+  // without a loaded skin.
+  long Reload();
 
   // The panel's parts.
   TYX_PanelCommands& Commands() { return *commands_; }
@@ -222,6 +236,9 @@ class TYX_LibraryPanel : public Win::Window {
   TYX_LibraryManager* manager_ = nullptr;  // owned by the host
   TYX_BandWnd* band_ = nullptr;            // owned by the host
   Win::HWND mainWnd_ = nullptr;
+  Win::HWND contentsWnd_ = nullptr;
+  Win::HWND storeWnd_ = nullptr;
+  Win::HWND dropTargetWnd_ = nullptr;
   std::unique_ptr<TYX_NowPlayingList> nowPlaying_;
   std::array<std::unique_ptr<ListCtrl>, LIST_COUNT> lists_;
   LibraryType listType_;

@@ -161,7 +161,10 @@ bool TYX_LibraryPanel::CreateListCtrl(ListIndex which, const Win::Rect& rect) {
 }
 
 void TYX_LibraryPanel::InitListCtrlLIB(const Win::Rect& rect) {
-  if (CreateListCtrl(LIST_LIBRARY, rect)) lists_[LIST_LIBRARY]->InitListExControl(ToRecords(LibraryColumns()), kListRowHeight);
+  if (CreateListCtrl(LIST_LIBRARY, rect)) {
+    lists_[LIST_LIBRARY]->InitListExControl(ToRecords(LibraryColumns()), kListRowHeight);
+    lists_[LIST_LIBRARY]->SetDropTargetWnd(dropTargetWnd_);
+  }
 }
 
 void TYX_LibraryPanel::InitListCtrlNP(const Win::Rect& rect) {

@@ -98,6 +98,11 @@ long TYX_LibraryPanel::SetNowPlayingMedia(TYX_MediaPtr media, std::uint32_t play
     nowPlaying_->SetLastPlayState(media, playState);
   } else {
     nowPlaying_->GetLastPlayState(&media, &playState);
+    // A state read back from the file names its song by path; the media object is opened on demand.
+    if (!media && !nowPlaying_->GetLastPath().empty()) {
+      media = TYX_Media::Instance(nowPlaying_->GetLastPath(), kMediaOpenRead);
+      if (media) nowPlaying_->SetLastPlayState(media, playState);
+    }
   }
   if (listType_ != kNowPlaying) return Win::E_FAIL;
   const std::uint32_t current = GetPlayListCurIndex();

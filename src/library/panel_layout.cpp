@@ -121,6 +121,7 @@ Win::LRESULT TYX_PanelLayout::OnCreate() {
 
   if (panel.GetMainWnd() != nullptr) Win::PostMessage(panel.GetMainWnd(), WM_LIBRARY_PANEL_CREATED, 0, 0);
   Log("TYX_LibraryPanel::OnCreate() End");
+  started_ = true;
   return 0;
 }
 
@@ -305,6 +306,7 @@ void TYX_PanelLayout::MoveCurrentList() {
 
 void TYX_PanelLayout::Final() {
   TYX_LibraryPanel& panel = Panel();
+  started_ = false;
   panel.SaveNowPlayingState();
   panel.nowPlaying_.reset();
   htmlView_.reset();

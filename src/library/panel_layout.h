@@ -61,6 +61,8 @@ class TYX_PanelLayout : public TYX_PanelPart {
   void MoveCurrentList();
   // Saves the now-playing state and ends it, then the HTML view and the seven list controls.
   void Final();
+  // True from the end of creation until Final.
+  bool IsStarted() const { return started_; }
   // The panel's painting: a white client area, the sync area's background while the sync list is
   // current, and a line across the panel above the toolbar.
   void Paint(Win::DisplayList& dc) const;
@@ -106,6 +108,7 @@ class TYX_PanelLayout : public TYX_PanelPart {
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   bool searchShown_ = false;
+  bool started_ = false;  // panel thread
   Win::Rect rectTop_, rectSearch_, rectSplitter_, rectList_;
 };
 

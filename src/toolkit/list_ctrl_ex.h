@@ -142,6 +142,12 @@ class TYX_ListCtrlEx : public Win::Window {
   // The selected rows dropped on the tree or the device. False with nothing selected.
   bool DropOnTree(HWND tree, std::uintptr_t targetData, LRESULT* result = nullptr);
   bool DropOnDevice(HWND device, std::uintptr_t targetData, LRESULT* result = nullptr);
+  // The window the selected rows are dropped on by DropOnTarget (the host's drop window); null for none.
+  void SetDropTargetWnd(HWND target) { dropTarget_ = target; }
+  HWND GetDropTargetWnd() const { return dropTarget_; }
+  // The selected rows dropped on the drop-target window, as DropOnTree does. False without a target
+  // or a selection.
+  bool DropOnTarget(std::uintptr_t targetData, LRESULT* result = nullptr);
 
  protected:
   void PaintContent(Win::DisplayList& dc) override;
@@ -186,6 +192,7 @@ class TYX_ListCtrlEx : public Win::Window {
 
   // Everything below belongs to the window's thread.
   std::vector<TYX_ListColumn> columns_;
+  HWND dropTarget_ = nullptr;
   int rowHeight_ = kDefaultRowHeight;
   std::vector<UINT> headerImages_;
   int headerHeight_ = kDefaultHeaderHeight;

@@ -301,4 +301,9 @@ bool TYX_ListCtrlEx::DropOnDevice(HWND device, std::uintptr_t targetData, LRESUL
   return DropSelection(WM_LISTEX_DROPDEVICE, device, targetData, result);
 }
 
+bool TYX_ListCtrlEx::DropOnTarget(std::uintptr_t targetData, LRESULT* result) {
+  if (dropTarget_ == nullptr) return false;
+  return DropSelection(WM_LISTEX_DROPTREE, dropTarget_, targetData, result);
+}
+
 }  // namespace TYX::Controls

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "library/band_wnd.h"
 #include "library/library_panel.h"
 #include "library/library_search_wnd.h"
+#include "platform/os_services.h"
 #include "platform/window.h"
 #include "helpers/temp_dir.h"
 
@@ -29,6 +31,8 @@ class PanelTest : public ::testing::Test {
     });
     ASSERT_TRUE(host_.Create(nullptr, Win::Rect{0, 0, 840, 640}, Win::WS_POPUP | Win::WS_VISIBLE));
     panel_.SetLibraryManager(store_.get());
+    // The now-playing state file of an earlier test would mark rows here.
+    std::remove(NowPlayingStateFile().c_str());
     ASSERT_TRUE(panel_.CreatePanel(host_.GetSafeHwnd(), Win::Rect{0, 0, 800, 600}, 100));
   }
 
@@ -54,6 +58,8 @@ class PanelTest : public ::testing::Test {
     }
     return index;
   }
+  // Where the panel keeps the now-playing state: beside the program.
+  static std::string NowPlayingStateFile() { return Win::Os::GetModuleFolder() + "/sonvarmusic.imx"; }
   std::string SongPath(const std::string& name) const { return dir_.File("music/" + name); }
 
   TYX_Playlist* Playlist(ENUM_STOCK_PLAYLIST id) { return store_->GetStockPlaylist(id); }

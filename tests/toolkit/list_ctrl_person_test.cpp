@@ -200,8 +200,16 @@ TEST_F(PersonOnList, DragsAndDropsCarryTheirRecordsWhileTheSendLasts) {
   EXPECT_EQ(targetData, 100001u);
   EXPECT_EQ(keys, (std::vector<UINT>{1003, 1005}));
   ASSERT_TRUE(list.DropOnDevice(nullptr, 0));
+  // The drop on the host's drop window goes out as a drop on the tree, naming that window.
+  EXPECT_FALSE(list.DropOnTarget(5));
+  list.SetDropTargetWnd(tree.GetSafeHwnd());
+  target = nullptr;
+  ASSERT_TRUE(list.DropOnTarget(100002));
+  EXPECT_EQ(target, tree.GetSafeHwnd());
+  EXPECT_EQ(targetData, 100002u);
   auto msgs = parent.Take();
-  ASSERT_EQ(msgs.size(), 5u);
+  ASSERT_EQ(msgs.size(), 6u);
+  EXPECT_EQ(msgs[5].msg, WM_LISTEX_DROPTREE);
   EXPECT_EQ(msgs[0], (ListMessage{WM_LISTEX_FILEDRAG, 2, msgs[0].lParam}));
   EXPECT_EQ(msgs[1].msg, WM_LISTEX_DROPLIST);
   EXPECT_EQ(msgs[1].wParam, 2);
