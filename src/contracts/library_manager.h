@@ -4,6 +4,7 @@
 // components/store) and keeps it alive longer than every window that uses it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "contracts/library.h"
 #include "contracts/library_item.h"
@@ -28,6 +29,13 @@ class TYX_LibraryManager {
   // The full lyric text of a file: its lyrics tag, else a .lrc, else a .txt file of the same name
   // beside it. Empty when there is none.
   virtual std::string ExtractFullLyrics(const std::string& path) = 0;
+
+  // Tests whether the file of each item is on disk now and stores the answers, as each item's
+  // CheckFileExist does; a store may read a folder once for all its files. Null entries are skipped.
+  virtual void CheckFilesExist(const std::vector<TYX_LibraryItem*>& items) {
+    for (TYX_LibraryItem* item : items)
+      if (item != nullptr) item->CheckFileExist();
+  }
 
   // Windows that receive the change notices (WM_LIBRARY_NOTIFY_*, event codes TYX_LibraryEvent).
   // Notices are posted after the change is stored, from the thread that made it. A window that is

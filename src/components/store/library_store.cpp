@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "components/store/presence_sweep.h"
 #include "components/store/song_file.h"
 #include "components/store/store_core.h"
 #include "components/store/store_item.h"
@@ -74,6 +75,40 @@ std::string TYX_LibraryStore::ExtractFullLyrics(const std::string& path) { retur
 
 void TYX_LibraryStore::RegisterNotify(Win::HWND hwnd) { core_->Register(hwnd); }
 void TYX_LibraryStore::UnregisterNotify(Win::HWND hwnd) { core_->Unregister(hwnd); }
+
+void TYX_LibraryStore::CheckFilesExist(const std::vector<TYX_LibraryItem*>& items) {
+  std::vector<TYX_StoreItem*> mine;
+  std::vector<std::string_view> paths;
+  mine.reserve(items.size());
+  paths.reserve(items.size());
+  for (TYX_LibraryItem* item : items) {
+    if (item == nullptr) continue;
+    auto* own = dynamic_cast<TYX_StoreItem*>(item);
+    if (own == nullptr || !own->BelongsTo(*core_)) {
+      item->CheckFileExist();
+      continue;
+    }
+    if (own->Kind() == kItemKindCDTrack) continue;  // a CD track is there while its disc is
+    mine.push_back(own);
+    paths.push_back(own->PathRef());  // never changes while the store is open
+  }
+  // The disk is asked without the lock, as CheckFileExist does.
+  const std::vector<bool> present = TYX_PresenceSweep::Check(paths);
+  std::vector<std::size_t> changed;
+  {
+    std::lock_guard<std::mutex> lock(core_->mu);
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+      if (mine[i]->StateLocked() != TYX_StoreItem::State::Live || mine[i]->FileExistsLocked() != present[i])
+        changed.push_back(i);
+    }
+  }
+  if (changed.empty()) return;
+  // Many changes (a moved music folder) are one transaction rather than one each.
+  const bool batch = changed.size() > 1;
+  if (batch) core_->BeginUpdate();
+  for (std::size_t i : changed) mine[i]->SetFileExist(present[i]);
+  if (batch) core_->EndUpdate();
+}
 
 std::string TYX_LibraryStore::GetLastError() const { return core_->LastError(); }
 

@@ -23,6 +23,7 @@
 // with lParam ~0. Indexes the lost batch gave out are not given again while the store is open.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "contracts/library_manager.h"
 
@@ -57,6 +58,8 @@ class TYX_LibraryStore final : public TYX_LibraryManager {
   std::string ExtractFullLyrics(const std::string& path) override;
   void RegisterNotify(Win::HWND hwnd) override;
   void UnregisterNotify(Win::HWND hwnd) override;
+  // Lists each folder that holds several of the files once; changed presences go in one batch.
+  void CheckFilesExist(const std::vector<TYX_LibraryItem*>& items) override;
 
   const std::string& GetPath() const { return path_; }
   // True when the file was opened read-only.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <unordered_set>
 
 #include "components/store/song_file.h"
 #include "components/store/store_item.h"
@@ -15,6 +14,8 @@ namespace TYX::Store {
 namespace {
 
 constexpr std::uint32_t kStockIds[] = {2, 4, 5, 6, 7, 8};
+// The most songs a load reserves room for before reading them.
+constexpr std::size_t kReserveCap = std::size_t{1} << 20;
 
 const char* StockTitle(std::uint32_t id) {
   switch (id) {
@@ -71,19 +72,22 @@ bool TYX_StoreCore::ReadFileLocked(bool initial, std::string& error) {
   byPath_.clear();
   liveCount_ = 0;
   removedCount_ = 0;
-  std::unordered_set<std::uint32_t> seen;
+  // Rows come in ascending index order (the index is the table's key), so the indexes seen form a
+  // sorted list. The next index bounds the count; a damaged file may name any, so the hint is capped.
+  const std::size_t expected = std::min<std::size_t>(fileNext, kReserveCap);
+  std::vector<std::uint32_t> seen;
+  seen.reserve(expected);
+  items_.reserve(expected);
+  byPath_.reserve(expected);
   bool bad = false;
   bool ok = db_->LoadSongs(
-      [&](SongRow&& row) {
-        if (row.index >= fileNext || bad) {
+      [&](const SongRow& row) {
+        if (row.index >= fileNext || bad || (!seen.empty() && row.index <= seen.back())) {
           bad = true;
           return;
         }
+        seen.push_back(row.index);
         auto state = row.removed ? TYX_StoreItem::State::Removed : TYX_StoreItem::State::Live;
-        if (!seen.insert(row.index).second) {
-          bad = true;
-          return;
-        }
         std::unique_ptr<TYX_StoreItem>& slot = items_[row.index];
         if (slot && slot->PathRef() == row.data.Text(ItemText::Path)) {
           slot->SetDataLocked(row.data);
@@ -110,8 +114,10 @@ bool TYX_StoreCore::ReadFileLocked(bool initial, std::string& error) {
     return false;
   }
   // Objects of songs the file no longer has (packed, or added by a lost batch) stay dead.
-  for (auto& [index, item] : items_) {
-    if (seen.count(index) == 0) item->SetStateLocked(TYX_StoreItem::State::Packed);
+  if (items_.size() != seen.size()) {
+    for (auto& [index, item] : items_) {
+      if (!std::binary_search(seen.begin(), seen.end(), index)) item->SetStateLocked(TYX_StoreItem::State::Packed);
+    }
   }
 
   std::map<std::uint32_t, TYX_StorePlaylist*> known;

@@ -336,12 +336,13 @@ bool TYX_StoreDatabase::ReadNextIndex(std::uint32_t& next, std::string& error) {
   return true;
 }
 
-bool TYX_StoreDatabase::LoadSongs(const std::function<void(SongRow&&)>& each, std::string& error) {
-  std::string sql = "SELECT idx, removed, file_exists, " + FieldColumns() + " FROM songs ORDER BY idx";
+bool TYX_StoreDatabase::LoadSongs(const std::function<void(const SongRow&)>& each, std::string& error) {
+  static const std::string sql = "SELECT idx, removed, file_exists, " + FieldColumns() + " FROM songs ORDER BY idx";
   sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr);
+  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+  // One row object for the whole read: its texts keep their buffers from row to row.
+  SongRow row;
   while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
-    SongRow row;
     std::int64_t idx = sqlite3_column_int64(st, 0);
     if (idx < 0 || idx >= 0xFFFFFFFFLL) {
       error = "damaged library file: song index " + std::to_string(idx);
@@ -351,12 +352,18 @@ bool TYX_StoreDatabase::LoadSongs(const std::function<void(SongRow&&)>& each, st
     row.index = static_cast<std::uint32_t>(idx);
     row.removed = sqlite3_column_int(st, 1) != 0;
     row.data.fileExists = sqlite3_column_int(st, 2) != 0;
-    for (int i = 0; i < kTextCount; ++i) row.data.texts[static_cast<std::size_t>(i)] = ColumnText(st, 3 + i);
+    for (int i = 0; i < kTextCount; ++i) {
+      const unsigned char* t = sqlite3_column_text(st, 3 + i);
+      const int n = sqlite3_column_bytes(st, 3 + i);
+      std::string& out = row.data.texts[static_cast<std::size_t>(i)];
+      if (t != nullptr) out.assign(reinterpret_cast<const char*>(t), static_cast<std::size_t>(n));
+      else out.clear();
+    }
     for (int i = 0; i < kNumberCount; ++i) {
       row.data.numbers[static_cast<std::size_t>(i)] =
           static_cast<std::uint64_t>(sqlite3_column_int64(st, 3 + kTextCount + i));
     }
-    each(std::move(row));
+    each(row);
     rc = SQLITE_OK;
   }
   bool ok = rc == SQLITE_DONE;

@@ -73,7 +73,8 @@ class TYX_StoreDatabase {
 
   // Loading (read only; valid before and after Prepare for an up-to-date file).
   bool ReadNextIndex(std::uint32_t& next, std::string& error);
-  bool LoadSongs(const std::function<void(SongRow&&)>& each, std::string& error);
+  // Rows in index order; the row given to each call is reused for the next.
+  bool LoadSongs(const std::function<void(const SongRow&)>& each, std::string& error);
   bool LoadPlaylists(const std::function<void(PlaylistRow&&)>& each, std::string& error);
   // Entries in playlist and sequence order.
   bool LoadEntries(const std::function<void(std::uint32_t playlist, std::uint64_t seq, std::uint32_t song)>& each,

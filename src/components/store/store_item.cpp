@@ -167,8 +167,17 @@ bool TYX_StoreItem::CheckFileExist() {
   // Path and kind never change: read without the lock, test the disk without it.
   if (kind_ == kItemKindCDTrack) return true;
   bool exists = TYX_SongFile::IsRegularFile(path_);
-  Modify([&](TYX_LibraryItemData& d) { d.fileExists = exists; });
+  SetFileExist(exists);
   return exists;
+}
+
+void TYX_StoreItem::SetFileExist(bool exists) {
+  {
+    // A live song that already says so needs no write (the usual case when a page is filled).
+    std::lock_guard<std::mutex> lock(core_.mu);
+    if (state_ == State::Live && fileExists_ == exists) return;
+  }
+  Modify([&](TYX_LibraryItemData& d) { d.fileExists = exists; });
 }
 
 bool TYX_StoreItem::Update() {

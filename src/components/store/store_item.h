@@ -35,6 +35,10 @@ class TYX_StoreItem final : public TYX_LibraryItem {
   bool Update() override;
   std::shared_ptr<TYX_Media> CreateMediaInstance(std::uint32_t flag = 0, std::string* error = nullptr) override;
 
+  // Stores a presence found on disk (as CheckFileExist does after its test); writes only a change.
+  void SetFileExist(bool exists);
+  std::uint32_t Kind() const { return kind_; }
+  bool BelongsTo(const TYX_StoreCore& core) const { return &core_ == &core; }
   // The normalised path; never changes, so the core keys its path index by it.
   const std::string& PathRef() const { return path_; }
   // For the core, under its lock.
@@ -42,6 +46,7 @@ class TYX_StoreItem final : public TYX_LibraryItem {
   bool EqualsLocked(const TYX_LibraryItemData& data) const;
   void SetDataLocked(const TYX_LibraryItemData& data);  // path and kind stay
   State StateLocked() const { return state_; }
+  bool FileExistsLocked() const { return fileExists_; }
   void SetStateLocked(State s) { state_ = s; }
 
  private:
