@@ -2,6 +2,7 @@
 // phone folder removed or a phone pulled out mid-put, notices that never come, a disk that fills, a
 // controller destroyed mid-job, and the notice values that must not be confused.
 #include <filesystem>
+#include <functional>
 
 #include "device/device_fixture.h"
 #include "device/device_texts.h"
@@ -13,7 +14,33 @@ namespace {
 namespace fs = std::filesystem;
 using Device::TYX_DeviceTransControl;
 
-class TransferFaults : public TransferTest {};
+// A client that lets a held copy go only once the phone was told to cancel, as a slow phone would
+// still be copying when the cancel reaches it. A controller that never cancels the put leaves the copy
+// held until the gate's watchdog, and the file then arrives.
+class CancelReleasingClient : public DeviceMgr::TYX_FolderDeviceClient {
+ public:
+  using TYX_FolderDeviceClient::TYX_FolderDeviceClient;
+  Win::BOOL IOCancel(unsigned id) override {
+    const Win::BOOL result = TYX_FolderDeviceClient::IOCancel(id);
+    if (onCancel) onCancel();
+    return result;
+  }
+  std::function<void()> onCancel;  // set before any job
+};
+
+class TransferFaults : public TransferTest {
+ protected:
+  void SetUp() override {
+    TransferTest::SetUp();
+    DeviceMgr::TYX_FolderDeviceClient::Options options;
+    options.chunkSize = kChunk;
+    auto client = std::make_shared<CancelReleasingClient>(options);
+    client->onCancel = [this] { gate_.Release(); };
+    client_ = client;
+    client_->SetChunkHook([this](unsigned, std::uint64_t sent) { gate_.OnChunk(sent); });
+    InstallDeviceMgrClient(client_);
+  }
+};
 
 TEST_F(TransferFaults, CancelDuringAPutEndsItAndMarksTheRestCancelled) {
   const unsigned phone = Plug("phone", PhoneProfile());
@@ -25,7 +52,6 @@ TEST_F(TransferFaults, CancelDuringAPutEndsItAndMarksTheRestCancelled) {
   ASSERT_EQ(c.Start(phone, files, 0, 0), 1);
   ASSERT_TRUE(WaitHeld());
   c.Cancel();
-  gate_.Release();
   ASSERT_TRUE(WaitEnd(1));
 
   EXPECT_FALSE(fs::exists(PhoneFile("phone", "a.mp3")));
@@ -98,9 +124,9 @@ TEST_F(TransferFaults, PhoneFolderRemovedMidPutFailsEveryFileAndEndsTheJob) {
 }
 
 // A client whose puts never report: the notices of an unplugged phone are lost.
-class SilentClient : public DeviceMgr::TYX_FolderDeviceClient {
+class SilentClient : public CancelReleasingClient {
  public:
-  using TYX_FolderDeviceClient::TYX_FolderDeviceClient;
+  using CancelReleasingClient::CancelReleasingClient;
   Win::BOOL RegisterNotify(Win::HWND, Win::UINT) override { return Win::TRUE; }
 };
 
@@ -110,7 +136,9 @@ class SilentTransfer : public TransferTest {
     TransferTest::SetUp();
     DeviceMgr::TYX_FolderDeviceClient::Options options;
     options.chunkSize = kChunk;
-    client_ = std::make_shared<SilentClient>(options);
+    auto client = std::make_shared<SilentClient>(options);
+    client->onCancel = [this] { gate_.Release(); };
+    client_ = client;
     client_->SetChunkHook([this](unsigned, std::uint64_t sent) { gate_.OnChunk(sent); });
     InstallDeviceMgrClient(client_);
   }
@@ -144,7 +172,6 @@ TEST_F(SilentTransfer, ACancelWhileNoticesAreLostEndsTheJob) {
   ASSERT_EQ(c.Start(phone, files, 0, 0), 1);
   ASSERT_TRUE(WaitHeld());
   c.Cancel();
-  gate_.Release();
   ASSERT_TRUE(WaitEnd(1));
   EXPECT_EQ(c.GetRecord(files[0]).state, TYX_DeviceTransControl::ess_cancelled);
   EXPECT_EQ(c.GetRecord(files[1]).state, TYX_DeviceTransControl::ess_cancelled);

@@ -4,6 +4,9 @@
 // cancelled or failed copy leaves no partial file behind. The target folder is reached without following
 // a link (a link on the way ends the copy with dm_tc_bad_path); a link in the target's place is replaced,
 // never written through. A file replaced by the copy counts as free space.
+// A copy that replaces a file reaches the disk before the rename, so a crash leaves the old file or the
+// whole new one. A new name is not waited for (its writing-out starts at the rename; the client flushes
+// the device once per transfer session). The kernel copies the bytes itself where it can.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +24,7 @@ struct CopyJob {
   std::filesystem::path source;
   std::vector<std::string> target;  // device names of the target file, from the top folder
   FolderDevice::CancelFlag cancel;
-  std::size_t chunkSize = 64 * 1024;
+  std::size_t chunkSize = 1024 * 1024;  // bytes between two progress notices (at most 8 MiB)
   std::uint64_t jobId = 0;  // makes the temporary name unique
 };
 

@@ -1,7 +1,13 @@
 #include "components/devicemgr/folder_device.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 
 #include "components/devicemgr/device_path.h"
 
@@ -101,15 +107,20 @@ bool FolderDevice::ComputeSpace(SpaceFigures& out, bool withUsed) const {
     return true;
   }
   std::uint64_t used = 0;
-  fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return false;
-  for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+  if (const auto kept = listings_.Used()) {
+    used = *kept;
+  } else {
+    fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, ec);
     if (ec) return false;
-    std::error_code entryEc;
-    if (it->is_regular_file(entryEc) && !it->is_symlink(entryEc)) {
-      const auto size = it->file_size(entryEc);
-      if (!entryEc) used += size;
+    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+      if (ec) return false;
+      std::error_code entryEc;
+      if (it->is_regular_file(entryEc) && !it->is_symlink(entryEc)) {
+        const auto size = it->file_size(entryEc);
+        if (!entryEc) used += size;
+      }
     }
+    listings_.SetUsed(used);
   }
   const std::uint64_t capacity = Profile().capacity;
   const std::uint64_t diskFree = disk.available;
@@ -124,6 +135,20 @@ bool FolderDevice::ComputeSpace(SpaceFigures& out, bool withUsed) const {
     out.free = std::min<std::uint64_t>(capacity > used ? capacity - used : 0, diskFree);
   }
   return true;
+}
+
+bool FolderDevice::Flush() {
+  if (!unflushed_.exchange(false)) return true;
+  const int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A root that is gone took its files with it: there is nothing left to write.
+  if (fd < 0) return errno == ENOENT;
+  const bool ok = ::syncfs(fd) == 0;
+  if (!ok) {
+    std::fprintf(stderr, "devicemgr: cannot flush the device at %s: %s\n", root_.c_str(), std::strerror(errno));
+    unflushed_.store(true);
+  }
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace TYX::DeviceMgr

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "components/devicemgr/device_profile.h"
+#include "components/devicemgr/listing_cache.h"
 #include "contracts/device_records.h"
 
 namespace TYX::DeviceMgr {
@@ -61,7 +62,17 @@ class FolderDevice {
   // never more than the disk under the root has free. Without a capacity the device holds what the
   // disk can. False when the root cannot be measured. withUsed false: a device without a capacity
   // skips the walk over its files (used and total stay 0), which a put does not need.
+  // Inside a transfer session the used bytes are measured once and then kept by the listing cache.
   bool ComputeSpace(SpaceFigures& out, bool withUsed = true) const;
+
+  // The listings and used bytes kept for the current transfer session.
+  ListingCache& Listings() const { return listings_; }
+
+  // A put renamed a file into place without waiting for the disk; Flush writes such files out.
+  void MarkUnflushed() { unflushed_.store(true); }
+  // Writes out everything put since the last flush (one flush of the file system under the root).
+  // True when there was nothing to write or the flush succeeded.
+  bool Flush();
 
  private:
   const unsigned id_;
@@ -73,6 +84,8 @@ class FolderDevice {
   bool suspended_ = false;                 // guarded by mutex_
   std::set<CancelFlag> transfers_;         // guarded by mutex_
   std::atomic<bool> connected_{true};      // any thread
+  std::atomic<bool> unflushed_{false};     // any thread: set by puts, cleared by Flush
+  mutable ListingCache listings_;          // any thread; locks itself
 };
 
 }  // namespace TYX::DeviceMgr

@@ -42,6 +42,25 @@ TYX_FolderDeviceClient::~TYX_FolderDeviceClient() {
   }
   // Waiting puts now end at once with their end notices; the thread ends after the last of them.
   worker_.reset();
+  for (const auto& device : AllDevices()) device->Flush();
+}
+
+std::vector<std::shared_ptr<FolderDevice>> TYX_FolderDeviceClient::AllDevices() const {
+  std::vector<std::shared_ptr<FolderDevice>> out;
+  std::lock_guard<std::mutex> lk(mutex_);
+  for (const auto& [id, device] : devices_) out.push_back(device);
+  return out;
+}
+
+void TYX_FolderDeviceClient::BeginSessions() {
+  for (const auto& device : AllDevices()) device->Listings().Begin();
+}
+
+void TYX_FolderDeviceClient::EndSessions() {
+  for (const auto& device : AllDevices()) {
+    device->Listings().End();
+    device->Flush();
+  }
 }
 
 TYX_FolderDeviceClient::ConnectResult TYX_FolderDeviceClient::Connect(const std::string& rootFolder) {
@@ -80,7 +99,10 @@ TYX_FolderDeviceClient::ConnectResult TYX_FolderDeviceClient::Connect(const std:
     }
   }
   const unsigned id = nextId_++;
-  devices_[id] = std::make_shared<FolderDevice>(id, root, std::move(profile.profile), model);
+  auto device = std::make_shared<FolderDevice>(id, root, std::move(profile.profile), model);
+  // A device plugged in during a session joins it.
+  if (registered_.hwnd != nullptr) device->Listings().Begin();
+  devices_[id] = std::move(device);
   result.id = id;
   return result;
 }
@@ -95,6 +117,9 @@ bool TYX_FolderDeviceClient::Disconnect(unsigned id) {
     devices_.erase(it);
   }
   device->MarkDisconnected();
+  device->Listings().End();
+  // A device pulled out gets what was put on it written out first, as a safe removal does.
+  device->Flush();
   return true;
 }
 
@@ -220,14 +245,30 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
   const FolderHandle folder(device->Root(), current, false);
   if (folder.GetState() == FolderHandle::State::Missing) return Win::TRUE;  // a folder not made yet holds nothing
   if (!folder.IsOpen()) return Win::FALSE;
+  // The stamp is read before the entries, so a change made while they are read shows at the next look.
+  FolderStamp stamp;
+  const bool stamped = ReadFolderStamp(folder.Fd(), stamp);
+  std::vector<FileItem> items;
+  if (!stamped || !device->Listings().Get(current, stamp, items)) {
+    if (!ReadFolder(folder, current, items)) return Win::FALSE;
+    if (stamped) device->Listings().Put(current, stamp, items);
+  }
+  for (auto& item : items) {
+    if (flag == 1 && item.IsFolder()) continue;
+    list.Add(std::move(item));
+  }
+  return Win::TRUE;
+}
+
+bool TYX_FolderDeviceClient::ReadFolder(const FolderHandle& folder, const std::vector<std::string>& current,
+                                        std::vector<FileItem>& items) {
   const int fd = ::dup(folder.Fd());
-  if (fd < 0) return Win::FALSE;
+  if (fd < 0) return false;
   DIR* dir = ::fdopendir(fd);
   if (dir == nullptr) {
     ::close(fd);
-    return Win::FALSE;
+    return false;
   }
-  std::vector<FileItem> items;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
@@ -243,7 +284,6 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
     // Links are not files of the device: what they point to may lie outside it.
     switch (folder.EntryKind(name, &size)) {
       case FolderHandle::Entry::Folder:
-        if (flag == 1) continue;
         item.dwAttributes = DM_FILE_ATTRIBUTE_DIRECTORY;
         break;
       case FolderHandle::Entry::File:
@@ -256,10 +296,9 @@ Win::BOOL TYX_FolderDeviceClient::GetFileList(unsigned id, FileInfo& list, int f
   }
   const bool readFailed = errno != 0;  // readdir ends with errno set when the folder could not be read
   ::closedir(dir);
-  if (readFailed) return Win::FALSE;
+  if (readFailed) return false;
   std::sort(items.begin(), items.end(), [](const FileItem& a, const FileItem& b) { return a.strName < b.strName; });
-  for (auto& item : items) list.Add(std::move(item));
-  return Win::TRUE;
+  return true;
 }
 
 std::string TYX_FolderDeviceClient::GetCurrentDirectory(unsigned id) {
@@ -291,9 +330,20 @@ int TYX_FolderDeviceClient::DeleteFile(unsigned id, const std::string& devicePat
   // The folder is reached without following a link; a link named here is removed itself.
   const FolderHandle folder(device->Root(), names, false);
   if (!folder.IsOpen()) return 0;
-  const FolderHandle::Entry kind = folder.EntryKind(name);
+  std::uint64_t size = 0;
+  const FolderHandle::Entry kind = folder.EntryKind(name, &size);
   if (kind != FolderHandle::Entry::File && kind != FolderHandle::Entry::Link) return 0;
-  return ::unlinkat(folder.Fd(), name.c_str(), 0) == 0 ? 1 : 0;
+  FolderStamp before, after;
+  const bool stamped = ReadFolderStamp(folder.Fd(), before);
+  if (::unlinkat(folder.Fd(), name.c_str(), 0) != 0) return 0;
+  if (stamped && ReadFolderStamp(folder.Fd(), after)) {
+    device->Listings().Changed(names, before, after, name, std::nullopt);
+  } else {
+    device->Listings().Forget(names);
+  }
+  // A link's own size was never counted as used.
+  if (kind == FolderHandle::Entry::File) device->Listings().AdjustUsed(-static_cast<std::int64_t>(size));
+  return 1;
 }
 
 int TYX_FolderDeviceClient::DeleteFiles(unsigned id, const std::string& deviceFolder,
@@ -325,14 +375,27 @@ Win::BOOL TYX_FolderDeviceClient::IOCancel(unsigned id) {
 }
 
 Win::BOOL TYX_FolderDeviceClient::RegisterNotify(Win::HWND hwnd, Win::UINT message) {
-  std::lock_guard<std::mutex> lk(mutex_);
   if (message == 0) {
-    // Stopping is for the registered window only, so one caller cannot silence another's notices.
-    if (hwnd == nullptr || hwnd == registered_.hwnd) registered_ = {};
+    bool ended = false;
+    {
+      std::lock_guard<std::mutex> lk(mutex_);
+      // Stopping is for the registered window only, so one caller cannot silence another's notices.
+      if (hwnd == nullptr || hwnd == registered_.hwnd) {
+        ended = registered_.hwnd != nullptr;
+        registered_ = {};
+      }
+    }
+    // Flushed with no lock held: writing out may take a while on a slow device.
+    if (ended) EndSessions();
     return Win::TRUE;
   }
   if (hwnd == nullptr) return Win::FALSE;
-  registered_ = {hwnd, message};
+  {
+    std::lock_guard<std::mutex> lk(mutex_);
+    registered_ = {hwnd, message};
+  }
+  // A new session trusts nothing listed before it.
+  BeginSessions();
   return Win::TRUE;
 }
 

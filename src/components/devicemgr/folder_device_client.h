@@ -3,6 +3,10 @@
 // (device_profile.h); the host or a test plugs it in with Connect and pulls it out with Disconnect. A
 // USB storage player mounted at a folder becomes a device once its profile file is written.
 //
+// A transfer session runs from a window's registration for notices (dmRegisterNotify with a message)
+// to its end (message 0): inside it the client keeps what it listed (listing_cache.h), and its end
+// flushes what the session's puts wrote, as does pulling a device out.
+//
 // Threads: every operation may be called from any thread. Puts run on the client's own thread, batches
 // on the calling thread (see device_mgr_client.h for where and how the notices go). No lock is held
 // while a notice is posted or sent, so a notice handler may call any operation, dmIOCancel included.
@@ -19,6 +23,7 @@
 #include "components/devicemgr/device_copy.h"
 #include "components/devicemgr/device_profile.h"
 #include "components/devicemgr/folder_device.h"
+#include "components/devicemgr/folder_handle.h"
 #include "components/devicemgr/put_worker.h"
 #include "contracts/device_mgr_client.h"
 
@@ -27,7 +32,8 @@ namespace TYX::DeviceMgr {
 class TYX_FolderDeviceClient : public TYX_DeviceMgrClient {
  public:
   struct Options {
-    std::size_t chunkSize = 64 * 1024;
+    // Bytes copied between two progress notices (and two looks at the cancel flag).
+    std::size_t chunkSize = 1024 * 1024;
     // Model names starting with one of these (ignoring ASCII case) are of the Pelago family; so are the
     // models of connected devices whose profile says Family=Pelago.
     std::vector<std::string> pelagoPrefixes{"PELAGO"};
@@ -101,6 +107,13 @@ class TYX_FolderDeviceClient : public TYX_DeviceMgrClient {
   // Resolves a device path to a file name under the device (not the top folder, not a reserved name).
   static bool ResolveFile(const FolderDevice& device, const std::string& devicePath, std::vector<std::string>& names);
   void RunPut(const std::shared_ptr<FolderDevice>& device, const CopyJob& job, NoticeTarget target);
+  // Every entry of an open folder but the reserved ones, links and special files, sorted by name.
+  static bool ReadFolder(const FolderHandle& folder, const std::vector<std::string>& current,
+                         std::vector<FileItem>& items);
+  std::vector<std::shared_ptr<FolderDevice>> AllDevices() const;
+  // Starts or ends the transfer session of every device; an end flushes what was put.
+  void BeginSessions();
+  void EndSessions();
 
   const Options options_;
   mutable std::mutex mutex_;
