@@ -19,6 +19,7 @@
 #include "convert/media_converting.h"
 #include "convert/media_converting_option_dlg.h"
 #include "convert/media_converting_progress_dlg.h"
+#include "helpers/modal_watchdog.h"
 #include "helpers/scripted_user_agent.h"
 #include "helpers/temp_dir.h"
 #include "platform/event.h"
@@ -32,33 +33,10 @@ namespace Synth = TYX::Test::Synth;
 using FileEntry = TYX_MediaConverting_OptionDlg::_Media_FileList;
 
 // Ends a modal loop that hangs: posts WM_QUIT to the test's thread when the time is up.
-class ModalWatchdog {
+// The shared watchdog, with this folder's time-out unless a test gives its own.
+class ModalWatchdog : public TYX::Test::ModalWatchdog {
  public:
-  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : ui_(Win::GetCurrentThreadId()) {
-    thread_ = std::thread([this, timeoutMs] {
-      if (stop_.Wait(timeoutMs) == Win::WAIT_TIMEOUT) {
-        fired_ = true;
-        Win::PostThreadMessage(ui_, Win::WM_QUIT, 0, 0);
-      }
-    });
-  }
-  ~ModalWatchdog() {
-    stop_.Set();
-    thread_.join();
-    // A quit request is only handed out to an unfiltered look, after what is pending.
-    if (fired_) {
-      Win::PumpMessages();
-      Win::MSG msg;
-      Win::PeekMessage(&msg, nullptr, 0, 0, Win::PM_REMOVE);
-    }
-  }
-  bool Fired() const { return fired_.load(); }
-
- private:
-  Win::DWORD ui_;
-  Win::Event stop_{true, false};
-  std::atomic<bool> fired_{false};
-  std::thread thread_;
+  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : TYX::Test::ModalWatchdog(timeoutMs) {}
 };
 
 class ConvertingTest : public ::testing::Test {

@@ -19,6 +19,7 @@
 #include "components/store/library_store.h"
 #include "convert/extractor_slot.h"
 #include "convert/extractor_thread.h"
+#include "helpers/modal_watchdog.h"
 #include "helpers/scripted_user_agent.h"
 #include "helpers/temp_dir.h"
 #include "platform/event.h"
@@ -31,29 +32,10 @@ namespace Synth = TYX::Test::Synth;
 constexpr Win::DWORD kWatchdogMs = 120000;
 
 // Ends a modal loop that hangs by posting WM_QUIT to the user-interface thread.
-class ModalWatchdog {
+// The shared watchdog, with this folder's time-out unless a test gives its own.
+class ModalWatchdog : public TYX::Test::ModalWatchdog {
  public:
-  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : ui_(Win::GetCurrentThreadId()) {
-    thread_ = std::thread([this, timeoutMs] {
-      if (stop_.Wait(timeoutMs) == Win::WAIT_TIMEOUT) {
-        fired_ = true;
-        Win::PostThreadMessage(ui_, Win::WM_QUIT, 0, 0);
-      }
-    });
-  }
-  ~ModalWatchdog() {
-    stop_.Set();
-    thread_.join();
-    Win::MSG msg;
-    if (fired_) Win::PeekMessage(&msg, nullptr, Win::WM_QUIT, Win::WM_QUIT, Win::PM_REMOVE);
-  }
-  bool Fired() const { return fired_.load(); }
-
- private:
-  Win::DWORD ui_;
-  Win::Event stop_{true, false};
-  std::atomic<bool> fired_{false};
-  std::thread thread_;
+  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : TYX::Test::ModalWatchdog(timeoutMs) {}
 };
 
 inline void SetEnv(const char* name, const std::string& value, std::string& old, bool& had) {

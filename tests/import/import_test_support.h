@@ -18,6 +18,7 @@
 #include "components/media/taglib_media_factory.h"
 #include "components/store/library_store.h"
 #include "contracts/library_manager.h"
+#include "helpers/modal_watchdog.h"
 #include "helpers/media_fixtures.h"
 #include "helpers/temp_dir.h"
 #include "import/add_files_impl.h"
@@ -154,29 +155,10 @@ class ImportTest : public ::testing::Test {
 
 // Ends a modal loop that hangs: after the time-out it posts WM_QUIT to the test's thread; the test then
 // fails on Fired().
-class ModalWatchdog {
+// The shared watchdog, with this folder's time-out unless a test gives its own.
+class ModalWatchdog : public TYX::Test::ModalWatchdog {
  public:
-  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : ui_(Win::GetCurrentThreadId()) {
-    thread_ = std::thread([this, timeoutMs] {
-      if (stop_.Wait(timeoutMs) == Win::WAIT_TIMEOUT) {
-        fired_ = true;
-        Win::PostThreadMessage(ui_, Win::WM_QUIT, 0, 0);
-      }
-    });
-  }
-  ~ModalWatchdog() {
-    stop_.Set();
-    thread_.join();
-    Win::MSG msg;
-    if (fired_) Win::PeekMessage(&msg, nullptr, Win::WM_QUIT, Win::WM_QUIT, Win::PM_REMOVE);
-  }
-  bool Fired() const { return fired_.load(); }
-
- private:
-  Win::DWORD ui_;
-  Win::Event stop_{true, false};
-  std::atomic<bool> fired_{false};
-  std::thread thread_;
+  explicit ModalWatchdog(Win::DWORD timeoutMs = kWatchdogMs) : TYX::Test::ModalWatchdog(timeoutMs) {}
 };
 
 // A window that records every worker message with the copies it carried (taken from the worker).
