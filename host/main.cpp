@@ -90,9 +90,9 @@ std::vector<CommandSpec> Commands() {
        "                     and keeps it in the settings for later runs.\n"
        "  --remember         remembers the songs by their sound in the local index, so that an untagged\n"
        "                     copy of one of them is identified without the network.\n"
-       "Songs whose tags were saved are remembered too. Prints one line per song: changed, tagged,\n"
-       "unchanged, not identified (with the reason) or failed (with the reason); exits 1 if any song was\n"
-       "not identified or failed.\n",
+       "Songs whose title, artist, album or genre were saved are remembered too. Prints one line per song:\n"
+       "changed, tagged, unchanged, not identified (with the reason) or failed (with the reason); exits 1\n"
+       "if any song was not identified or failed.\n",
        {"--set", "--service"}, {"--set"}, 1, -1, {"--auto", "--remember"}},
       {"shot", "SCREEN [QUERY...] --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
        "SCREEN is a page name (the program's window with that page open), 'sidebar', or a dialog, opened\n"

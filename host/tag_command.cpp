@@ -99,6 +99,14 @@ int GenreEntry(const Controls::TYX_ComboBox& combo, const std::string& genre) {
   return -1;
 }
 
+// The index keeps a song's title, artist, album and genre with its sound; other fields do not concern it.
+bool ConcernsIndex(const std::vector<TagCommand::Setting>& settings) {
+  return std::any_of(settings.begin(), settings.end(), [](const TagCommand::Setting& s) {
+    return s.field == TagCommand::Field::Title || s.field == TagCommand::Field::Artist ||
+           s.field == TagCommand::Field::Album || s.field == TagCommand::Field::Genre;
+  });
+}
+
 }  // namespace
 
 std::string TagCommand::FieldNames() {
@@ -180,16 +188,20 @@ TagCommand::Result TagCommand::Run(HostSession& session, TerminalAgent& agent, c
   for (std::size_t i = 0; i < picked.rows.size(); ++i)
     songs.push_back({session.Frame().Panel().GetRowMediaLibIndex(picked.rows[i]), picked.paths[i], picked.rows[i]});
 
-  if (options.remember) return RunRemember(songs);
+  if (options.remember) return RunRemember(songs, options.progress);
   if (options.automatic) return RunAuto(session, agent, songs, options.progress);
-  return RunSet(session, agent, songs, settings);
+  return RunSet(session, agent, songs, settings, options.progress);
 }
 
-TagCommand::Result TagCommand::RunRemember(const std::vector<Song>& songs) {
+TagCommand::Result TagCommand::RunRemember(const std::vector<Song>& songs, bool progress) {
   Result r;
   SongIndex index;
   int remembered = 0;
   for (const Song& song : songs) {
+    if (progress) {
+      std::fprintf(stderr, "\r\033[Kremembering %d/%zu", static_cast<int>(&song - songs.data()) + 1, songs.size());
+      std::fflush(stderr);
+    }
     if (std::string e = index.Remember(song.path); !e.empty()) {
       r.report += "failed: " + song.path + ": " + e + "\n";
       r.exitCode = 1;
@@ -198,16 +210,17 @@ TagCommand::Result TagCommand::RunRemember(const std::vector<Song>& songs) {
       ++remembered;
     }
   }
+  if (progress) std::fprintf(stderr, "\r\033[K");
   r.report += std::to_string(remembered) + " remembered, " + std::to_string(songs.size() - remembered) + " failed\n";
   return r;
 }
 
 TagCommand::Result TagCommand::RunSet(HostSession& session, TerminalAgent& agent, const std::vector<Song>& songs,
-                                      const std::vector<Setting>& settings) {
+                                      const std::vector<Setting>& settings, bool progress) {
   // The panel opens the editor of one song for one selected row and the batch editor for several; the
   // rows picked are the selection.
   Result r = songs.size() == 1 ? RunOneEditor(session, agent, songs.front(), settings)
-                               : RunBatchEditor(session, agent, songs, settings);
+                               : RunBatchEditor(session, agent, songs, settings, progress);
   return r;
 }
 
@@ -280,7 +293,7 @@ TagCommand::Result TagCommand::RunOneEditor(HostSession& session, TerminalAgent&
       r.exitCode = 1;
       break;
   }
-  if (outcome == Outcome::Changed) {
+  if (outcome == Outcome::Changed && ConcernsIndex(settings)) {
     SongIndex index;
     if (TYX_LibraryItem* item = session.Store().GetLibraryItem(song.index); item != nullptr && !item->GetTitle().empty())
       if (std::string e = index.Remember(song.path); !e.empty())
@@ -293,7 +306,7 @@ TagCommand::Result TagCommand::RunOneEditor(HostSession& session, TerminalAgent&
 }
 
 TagCommand::Result TagCommand::RunBatchEditor(HostSession& session, TerminalAgent& agent, const std::vector<Song>& songs,
-                                              const std::vector<Setting>& settings) {
+                                              const std::vector<Setting>& settings, bool progress) {
   // What each song held before, to tell the fields the run changed from those it only rewrote.
   std::vector<std::vector<std::string>> before;
   for (const Song& song : songs) {
@@ -343,7 +356,7 @@ TagCommand::Result TagCommand::RunBatchEditor(HostSession& session, TerminalAgen
 
   Result r;
   int changed = 0, unchanged = 0, failed = 0;
-  SongIndex index;
+  std::vector<std::string> toRemember;
   for (std::size_t i = 0; i < songs.size(); ++i) {
     const Song& song = songs[i];
     auto row = std::find_if(rows.begin(), rows.end(), [&](const auto& x) { return x.index == song.index; });
@@ -353,7 +366,7 @@ TagCommand::Result TagCommand::RunBatchEditor(HostSession& session, TerminalAgen
       continue;
     }
     if (!row->editable) {
-      r.report += "failed: " + song.path + ": not editable (the editors write tags to MP3, WMA and Ogg files only)\n";
+      r.report += "failed: " + song.path + ": not editable together with others (the batch editor writes MP3, WMA and Ogg files only; tag it alone)\n";
       ++failed;
       continue;
     }
@@ -373,9 +386,18 @@ TagCommand::Result TagCommand::RunBatchEditor(HostSession& session, TerminalAgen
     r.report += "changed: " + song.path + ": " + detail + "\n";
     ++changed;
     TYX_LibraryItem* item = session.Store().GetLibraryItem(song.index);
-    if (item != nullptr && !item->GetTitle().empty())
-      if (std::string e = index.Remember(song.path); !e.empty()) r.report += "not remembered: " + song.path + ": " + e + "\n";
+    if (item != nullptr && !item->GetTitle().empty() && ConcernsIndex(settings)) toRemember.push_back(song.path);
   }
+  SongIndex index;
+  for (std::size_t i = 0; i < toRemember.size(); ++i) {
+    if (progress) {
+      std::fprintf(stderr, "\r\033[Kremembering %zu/%zu", i + 1, toRemember.size());
+      std::fflush(stderr);
+    }
+    if (std::string e = index.Remember(toRemember[i]); !e.empty())
+      r.report += "not remembered: " + toRemember[i] + ": " + e + "\n";
+  }
+  if (progress && !toRemember.empty()) std::fprintf(stderr, "\r\033[K");
   r.report += std::to_string(changed) + " changed, " + std::to_string(unchanged) + " unchanged, " +
               std::to_string(failed) + " failed\n";
   if (failed != 0) r.exitCode = 1;

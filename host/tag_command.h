@@ -8,7 +8,8 @@
 //                      candidate and OK. Texts the candidate lacks keep the song's own value.
 //   --remember         the picked songs are remembered by their sound in the local index, so that an
 //                      untagged copy of one of them is identified without the network.
-// Songs whose tags were saved are remembered as well. Each song gets one report line.
+// Songs whose title, artist, album or genre were saved are remembered as well (the index keeps those
+// with the sound). Each song gets one report line.
 #include <string>
 #include <vector>
 
@@ -56,13 +57,13 @@ class TagCommand {
   struct Tally;
 
   static Result RunSet(HostSession& session, TerminalAgent& agent, const std::vector<Song>& songs,
-                       const std::vector<Setting>& settings);
+                       const std::vector<Setting>& settings, bool progress);
   static Result RunOneEditor(HostSession& session, TerminalAgent& agent, const Song& song,
                              const std::vector<Setting>& settings);
   static Result RunBatchEditor(HostSession& session, TerminalAgent& agent, const std::vector<Song>& songs,
-                               const std::vector<Setting>& settings);
+                               const std::vector<Setting>& settings, bool progress);
   static Result RunAuto(HostSession& session, TerminalAgent& agent, std::vector<Song>& songs, bool progress);
-  static Result RunRemember(const std::vector<Song>& songs);
+  static Result RunRemember(const std::vector<Song>& songs, bool progress);
   // Clicks the song's row alone (it may have moved since it was picked). False when it is not listed.
   static bool SelectAlone(HostSession& session, Song& song);
 };

@@ -32,7 +32,8 @@ class SonvarTagTest : public SonvarTest {
  protected:
   // A song of its own melody (WAV), with the tags given (none when the title is empty).
   std::string Melody(const std::string& file, std::uint32_t seed, double seconds, const std::string& title = {},
-                     const std::string& artist = {}) const {
+                     const std::string& artist = {}, const std::string& album = {},
+                     const std::string& genre = {}) const {
     const std::string path = Music() + "/" + file;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     EXPECT_TRUE(WriteMelodyWav(path, seed, seconds, 22050, 1));
@@ -41,6 +42,8 @@ class SonvarTagTest : public SonvarTest {
       if (media) {
         media->SetTitle(title);
         media->SetArtist(artist);
+        media->SetAlbum(album);
+        media->SetGenre(genre);
         EXPECT_EQ(media->Save(), 0);
       }
     }
@@ -131,6 +134,15 @@ TEST_F(SonvarTagTest, SeveralSongsGoThroughTheBatchEditorWhichLeavesUntaggableFo
   EXPECT_THAT(same.out, HasSubstr("unchanged: " + mp3));
   EXPECT_THAT(same.out, HasSubstr("unchanged: " + ogg));
   EXPECT_EQ(FileBytes(mp3), mp3After);
+
+  // Clearing a field the songs do not share: the batch editor shows it empty, yet it is ticked and
+  // cleared where there was something to clear.
+  ASSERT_EQ(SonvarData({"-q", "tag", "path:one.mp3", "--set", "comment=first"}).exitCode, 0);
+  const ProgramRun clear = SonvarData({"-q", "tag", "title:o", "--set", "comment="});
+  ASSERT_EQ(clear.exitCode, 0) << clear.err << clear.out;
+  EXPECT_THAT(clear.out, HasSubstr("changed: " + mp3 + ": comment \"\""));
+  EXPECT_THAT(clear.out, HasSubstr("unchanged: " + ogg));
+  EXPECT_EQ(Read(mp3)->GetText(MediaText::Comment), "");
 }
 
 TEST_F(SonvarTagTest, UsageProblemsAreRefusedBeforeAnythingIsOpened) {
@@ -178,6 +190,11 @@ class SonvarAutoTagTest : public SonvarTagTest {
            "album":{"id":8,"title":"Midnight"},"genre":"Electronic","track":2},
           {"id":555,"score":0.4,"title":"Night Driving","artist":{"id":9,"name":"Someone"}}]})",
                         "application/json");
+      } else if (req.get_param_value("duration") == "22") {
+        // A recording the service knows little about: no album, no genre.
+        res.set_content(R"({"status":"ok","recordings":[{"id":77,"score":0.8,"title":"Rain",
+          "artist":{"id":3,"name":"Cloud"}}]})",
+                        "application/json");
       } else {
         res.set_content(R"({"status":"ok","recordings":[]})", "application/json");
       }
@@ -219,6 +236,20 @@ TEST_F(SonvarAutoTagTest, SongsAreIdentifiedByTheServiceAndTheBestCandidateIsWri
                                    "\"Night Drive\" by Neon Coast from Midnight"));
   EXPECT_EQ(requests_.load(), 2);
   EXPECT_TRUE(std::filesystem::exists(Data() + "/music_fingerprints.db"));
+}
+
+TEST_F(SonvarAutoTagTest, TextsTheBestCandidateLacksKeepTheSongsOwnValues) {
+  const std::string song = Melody("rain.wav", 41, 22, "rain (demo)", "", "My Album", "Jazz");
+  SeedLibrary({song});
+  const ProgramRun run = SonvarData({"-q", "tag", "rain", "--auto", "--service", web_.HostPort()});
+  ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+  EXPECT_THAT(run.out, HasSubstr("tagged: " + song + ": title \"Rain\", artist \"Cloud\" (the best of 1 candidate)"));
+  TYX_MediaPtr media = Read(song);
+  ASSERT_TRUE(media);
+  EXPECT_EQ(media->GetTitle(), "Rain");
+  EXPECT_EQ(media->GetArtist(), "Cloud");
+  EXPECT_EQ(media->GetAlbum(), "My Album");
+  EXPECT_EQ(media->GetText(MediaText::Genre), "Jazz");
 }
 
 TEST_F(SonvarTagTest, AnUntaggedCopyOfARememberedSongIsIdentifiedOffline) {
