@@ -9,6 +9,7 @@
 // predictable name. A copy belongs to whoever asked for it: an object of this class removes its copy
 // (and the folder) when it goes; IsLyricCDC hands the path out and Remove takes it back.
 #include <string>
+#include <utility>
 
 #include "util/file_type.h"
 
@@ -38,6 +39,8 @@ class TYX_PhoneLyricCopy {
   // IsLyricCDC for this object, which then owns the copy; false when there is none.
   bool Make(const std::string& path);
   const std::string& Path() const { return path_; }
+  // Hands the copy over: the object forgets it (remove it later with Remove).
+  std::string Release() { return std::exchange(path_, std::string()); }
 
  private:
   std::string path_;

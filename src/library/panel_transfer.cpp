@@ -6,12 +6,16 @@
 #include "contracts/device_mgr_client.h"
 #include "contracts/file_info.h"
 #include "contracts/library_item.h"
+#include "device/phone_lyric_copy.h"
+#include "device/put_copy_relay.h"
 #include "library/device_trans_dlg_melody.h"
 #include "library/library_panel.h"
 #include "library/panel_layout.h"
+#include "tags/tagging_thread.h"
 #include "toolkit/check_box.h"
 #include "toolkit/message_box.h"
 #include "util/file_name.h"
+#include "util/file_type.h"
 #include "util/init.h"
 #include "util/log.h"
 #include "util/melody.h"
@@ -139,10 +143,8 @@ long TYX_PanelTransfer::FileTransferToDevice() {
 
   std::vector<std::uint32_t> indexes;
   panel.GetSelectedMediaLibIndex(indexes, nullptr, 0);
-  // The tagging pass before a transfer is not wired to the tagging worker: files go as they are even
-  // when the person asked for tagging. The question is still asked, so the choice is kept.
-  (void)CheckAutoTaggingTrans();
-  std::vector<TYX_DeviceTransDlg::Row> rows = BuildTransferRows(indexes);
+  const int tag = CheckAutoTaggingTrans();
+  std::vector<TYX_DeviceTransDlg::Row> rows = BuildTransferRows(indexes, tag);
   if (rows.empty()) return refuse(kNoSelection);
 
   const int total = static_cast<int>(rows.size());
@@ -155,15 +157,52 @@ long TYX_PanelTransfer::FileTransferToDevice() {
   return 0;
 }
 
-std::vector<TYX_DeviceTransDlg::Row> TYX_PanelTransfer::BuildTransferRows(const std::vector<std::uint32_t>& indexes) {
+bool TYX_PanelTransfer::IsNeverTagged(int type) {
+  return (type >= 10 && type <= 14) || (type >= 24 && type <= 26);
+}
+
+TYX_PanelTransfer::TaggingOutcome TYX_PanelTransfer::TagBeforeTransfer(TYX_LibraryItem& item) {
+  const std::string path = item.GetPath();
+  Tags::TYX_MTaggingThread* worker = Tags::TYX_MTaggingThread::Instance(0);
+  if (worker == nullptr || worker->SetTaggingList({path}, 0, 0) != 0) return TaggingOutcome::NotRun;
+  // The pass runs here, on this one song, without notices; the component's own time-outs bound it.
+  if (!worker->OnTaggingStart(nullptr, Tags::TAGGING_MODE_SILENT)) return TaggingOutcome::NotRun;
+  std::vector<Tags::_Tag_Item> list;
+  if (worker->GetTaggingList(list) != 0 || list.size() != 1 || list[0].count <= 0 || list[0].candidates.empty()) {
+    return TaggingOutcome::NothingFound;
+  }
+  const Tags::TaggingCandidate& found = list[0].candidates.front();
+  // The file now holds the new tags (and a new size): the item reads them back, then takes the
+  // identification texts, which only the worker's record has.
+  item.Update();
+  item.SetTitle(found.title);
+  item.SetArtist(found.artist);
+  item.SetAlbum(found.album);
+  item.SetExtraText(found.extra);
+  const char* const ids[kIdTextCount] = {found.songId, found.webId, found.albumId, found.artistId, found.trackId};
+  for (std::size_t i = 0; i < kIdTextCount; ++i) item.SetIdText(i, ids[i]);
+  return TaggingOutcome::Tagged;
+}
+
+std::vector<TYX_DeviceTransDlg::Row> TYX_PanelTransfer::BuildTransferRows(const std::vector<std::uint32_t>& indexes,
+                                                                          int tag) {
   TYX_LibraryPanel& panel = Panel();
   std::vector<TYX_DeviceTransDlg::Row> rows;
   TYX_LibraryManager* manager = panel.GetLibraryManager();
   if (manager == nullptr) return rows;
   rows.reserve(indexes.size());
+  bool tagging = tag != 0;
   for (std::uint32_t index : indexes) {
     TYX_LibraryItem* item = manager->GetLibraryItem(index);
     if (item == nullptr) continue;
+    // The lyric copy for a phone that shows lyrics is made by the transfer's per-file step at the put
+    // (device/phone_lyric_copy.h), after this pass has tagged the song: the phone then gets the tags
+    // and the lyrics together, and the row keeps the song's own path for the progress and the report.
+    const TYX_FILETYPE type = Util::GetFileType(item->GetPath());
+    if (tagging && !IsNeverTagged(type) && item->GetIdText(0).empty() && item->GetExtraText().empty()) {
+      // A pass that cannot run has told the person why; the other songs go untagged.
+      if (TagBeforeTransfer(*item) == TaggingOutcome::NotRun) tagging = false;
+    }
     TYX_DeviceTransDlg::Row row;
     row.path = item->GetPath();
     row.title = item->GetSmartTitle();
@@ -238,8 +277,12 @@ long TYX_PanelTransfer::FileTransferToDeviceMS(const std::string& path, Win::HWN
       if (modelLimit > 0) limit = modelLimit;
     }
   }
+  // A phone that shows lyrics gets the song's lyric copy, under the song's own name; the copy is
+  // removed once the put has ended (or at once when it does not start).
+  Device::TYX_PhoneLyricCopy lyricCopy;
+  const std::string source = lyricCopy.Make(path) ? lyricCopy.Path() : path;
   std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
+  const auto size = std::filesystem::file_size(source, ec);
   if (ec) return refuse(0, Win::E_FAIL);
   if (dmGetDeviceFreeSpace(device, 0) < size) return refuse(0, Win::E_FAIL);
 
@@ -261,9 +304,25 @@ long TYX_PanelTransfer::FileTransferToDeviceMS(const std::string& path, Win::HWN
   std::string folder = dmGetCurrentDirectory(device);
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   // The notices go to the download page through the put itself: registering the page as the client's
-  // notify window would take the notices away from a transfer that runs meanwhile.
+  // notify window would take the notices away from a transfer that runs meanwhile. A lyric copy's put
+  // reports to a relay that passes the notices on and removes the copy after the end.
+  Win::HWND notices = window;
+  Win::UINT noticeMessage = WM_STORE_TRANSFER_NOTICE;
+  Device::TYX_PutCopyRelay* relay = nullptr;
+  if (!lyricCopy.Path().empty()) {
+    relay = Device::TYX_PutCopyRelay::Create(window, WM_STORE_TRANSFER_NOTICE, [copy = lyricCopy.Path()] {
+      Device::TYX_PhoneLyricCopy::Remove(copy);
+    });
+    if (relay == nullptr) return refuse(0, Win::E_FAIL);
+    lyricCopy.Release();
+    notices = relay->GetSafeHwnd();
+    noticeMessage = Device::TYX_PutCopyRelay::kNoticeMessage;
+  }
   dmPutFileMode(0);
-  if (dmPutFile(device, path, folder + name, window, WM_STORE_TRANSFER_NOTICE) != 1) return refuse(0, Win::E_FAIL);
+  if (dmPutFile(device, source, folder + name, notices, noticeMessage) != 1) {
+    if (relay != nullptr) relay->Abandon();
+    return refuse(0, Win::E_FAIL);
+  }
   return 0;
 }
 

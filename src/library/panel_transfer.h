@@ -12,6 +12,10 @@
 #include "library/device_trans_dlg.h"
 #include "library/panel_part.h"
 
+namespace TYX {
+class TYX_LibraryItem;
+}
+
 namespace TYX::Library {
 
 // Messages of the transfer and the sync list.
@@ -62,9 +66,16 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   const std::string& GetTransferTargetFolder() const { return targetFolder_; }
 
   // The rows the transfer dialog gets for these songs, in order; songs gone from the store are left out.
-  std::vector<TYX_DeviceTransDlg::Row> BuildTransferRows(const std::vector<std::uint32_t>& indexes);
+  // With tag set, each song that may be tagged and was never identified is tagged first (one pass of
+  // the tagging worker over that song) and takes what was found.
+  std::vector<TYX_DeviceTransDlg::Row> BuildTransferRows(const std::vector<std::uint32_t>& indexes, int tag = 0);
+  // File types 10 to 14 and 24 to 26 are never tagged before a transfer.
+  static bool IsNeverTagged(int fileType);
 
  private:
+  enum class TaggingOutcome { Tagged, NothingFound, NotRun };
+  // One pass of the tagging worker over the item's song; a song it identified gives the item its texts.
+  TaggingOutcome TagBeforeTransfer(TYX_LibraryItem& item);
   void ShowTransferReport(const std::vector<TYX_DeviceTransDlg::FailedFile>& failed, int total);
 
   bool busy_ = false;  // panel thread, like every field below

@@ -10,6 +10,7 @@
 #include "components/devicemgr/device_profile.h"
 #include "components/devicemgr/folder_device_client.h"
 #include "components/media/taglib_media_factory.h"
+#include "contracts/music_identifier.h"
 #include "device/device_trans_control.h"
 #include "device/dialog_error_report.h"
 #include "library/device_trans_dlg.h"
@@ -63,6 +64,24 @@ class ChunkGate {
   bool held_ = false;
 };
 
+// The identification component the transfer's tagging pass asks: it knows no song, so files go as
+// they are.
+class NoMatchIdentifier final : public TYX_MusicIdentifier {
+ public:
+  std::int32_t Initialize() override { return kIdentifyOk; }
+  std::int32_t IdentifyFile(const std::string&) override { return kIdentifyOk; }
+  std::int32_t GetStatus() const override { return kIdentifyStatusNoMatch; }
+  std::string GetStatusText() const override { return "no match"; }
+  std::int32_t GetCandidateCount() const override { return 0; }
+  std::string GetArtist(std::int32_t) const override { return {}; }
+  std::string GetTitle(std::int32_t) const override { return {}; }
+  std::string GetAlbum(std::int32_t) const override { return {}; }
+  std::string GetGenre(std::int32_t) const override { return {}; }
+  std::int32_t GetScore(std::int32_t) const override { return 0; }
+  std::string GetId(std::int32_t, CandidateId) const override { return {}; }
+  std::int32_t Remember(const std::string&) override { return kIdentifyOk; }
+};
+
 // Sets configuration attributes; each test has its own settings file.
 class Attributes {
  public:
@@ -89,8 +108,11 @@ class TransferPanelTest : public PanelTest {
     host_.OnMessage(WM_LIBRARY_ASK_AUTO_TRANSFER, [this](Win::WPARAM, Win::LPARAM) { return autoAnswer_; });
     host_.OnCommand(kCmdPlaylistToSyncList, [this] { hostMessages_.push_back(kCmdPlaylistToSyncList); });
     attributes_.Set("AUTOTAGGING-TRANS", "TRUE");
+    oldIdentifier_ = TYX_MusicIdentifier::SetFactory(
+        [](std::string&) -> std::unique_ptr<TYX_MusicIdentifier> { return std::make_unique<NoMatchIdentifier>(); });
   }
   void TearDown() override {
+    TYX_MusicIdentifier::SetFactory(oldIdentifier_);
     gate_.Release();
     InstallDeviceMgrClient(nullptr);
     Win::PumpMessages();
@@ -179,6 +201,7 @@ class TransferPanelTest : public PanelTest {
   void Command(Win::UINT id) { panel_.SendMessage(Win::WM_COMMAND, id, 0); }
 
   std::string oldSettings_;
+  TYX_MusicIdentifier::Factory oldIdentifier_;
   std::shared_ptr<TYX::Test::ScriptedUserAgent> agent_;
   std::shared_ptr<DeviceMgr::TYX_FolderDeviceClient> client_;
   unsigned phone_ = DM_NO_DEVICE;
