@@ -55,7 +55,12 @@ TEST_F(SonvarTest, HelpAndVersion) {
   EXPECT_THAT(ls.out, HasSubstr("path"));
   const ProgramRun shot = Sonvar({"shot", "--help"});
   EXPECT_EQ(shot.exitCode, 0);
-  EXPECT_THAT(shot.out, HasSubstr("usage: sonvar shot SCREEN --png FILE"));
+  EXPECT_THAT(shot.out, HasSubstr("usage: sonvar shot SCREEN [QUERY...] --png FILE"));
+  EXPECT_THAT(shot.out, HasSubstr("tag-editor"));
+  const ProgramRun tag = Sonvar({"tag", "--help"});
+  EXPECT_EQ(tag.exitCode, 0);
+  EXPECT_THAT(tag.out, HasSubstr("usage: sonvar tag QUERY..."));
+  EXPECT_THAT(tag.out, HasSubstr("title, artist, album, genre, year, track, comment"));
 }
 
 TEST_F(SonvarTest, MissingLibraryOrDataFolderFailsAndCreatesNothing) {
