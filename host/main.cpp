@@ -18,13 +18,19 @@ extern "C" {
 
 #include "command_line.h"
 #include "convert_command.h"
+#include "data_location.h"
+#include "devices_command.h"
 #include "rip_command.h"
 #include "host_session.h"
 #include "import_command.h"
 #include "list_command.h"
 #include "page_directory.h"
+#include "phone_connection.h"
 #include "platform/os_services.h"
+#include "send_command.h"
 #include "shot_command.h"
+#include "sync_command.h"
+#include "transfer_agent.h"
 #include "tag_command.h"
 
 using namespace TYX;
@@ -76,6 +82,49 @@ std::vector<CommandSpec> Commands() {
        "unless given. Every track's CRC32 and AccurateRip checksums go into a rip log beside the tracks\n"
        "with a cue sheet; ripping the same disc again names each track whose checksums differ (exit 1).\n",
        {"--cd-image", "--to", "--bitrate", "--quality", "--artist", "--album", "--folder"}, {"--cd-image"}, 0, -1},
+      {"devices", "[--phone DIR]...", "list the phones that are connected",
+       "Lists the phones the device manager sees; the current one, where songs go, is marked '*'.\n"
+       "A phone is a folder holding a model profile, tyx_device.ini: a USB storage player mounted\n"
+       "somewhere, or any folder set up as a phone. The phones are the folders given with --phone DIR\n"
+       "(the last one given is the current phone), or else every folder, or link to a folder, in the\n"
+       "devices folder beside the library (DATA/devices; the last by name is the current phone).\n"
+       "A profile holds one Key=Value per line, for example:\n"
+       "  Model=SPH-M4650       the model name (required)\n"
+       "  Kind=2                2, 3, 5 or 6 a phone (it takes MP3 only); 7, 9 or 10 a storage player\n"
+       "  Type=1                1 music mode, 2 storage player, 4 ring-tone mode\n"
+       "  Folder=\\MUSIC         the music folder on the phone\n"
+       "  Capacity=104857600    the bytes it holds (0: as much as the disk under it)\n"
+       "  MaxBitrate=192        the highest bit rate it takes, in kbps\n"
+       "  MaxFileName=36        the longest file name it keeps\n"
+       "Exits 1 when a folder of the devices folder is no phone.\n",
+       {"--phone"}, {"--phone"}, 0, 0},
+      {"send", "QUERY... [--plan] [--report FILE.csv] [--phone DIR]...\n"
+               "       sonvar send --retry-failed [--plan] [--report FILE.csv] [--phone DIR]...\n"
+               "       sonvar send --report FILE.csv",
+       "send the songs a query picks to the phone",
+       "Selects the songs QUERY picks on the library page (as 'sonvar ls QUERY' lists them) and presses\n"
+       "the send button, as a person does. The transfer dialog runs to its end; then the report tells how\n"
+       "many songs reached the phone and why the others did not, and is printed as it reads. The question\n"
+       "whether to update tags automatically before a transfer is answered no. For the phones, see\n"
+       "'sonvar devices --help'.\n"
+       "  --plan          check each song against the phone (format, bit rate, name, already there, free\n"
+       "                  space) and print what a send would do; nothing is sent\n"
+       "  --report FILE   write the songs that failed as CSV (reason,folder,file), grouped by reason;\n"
+       "                  alone, write the last transfer's report\n"
+       "  --retry-failed  send only the songs that failed, or were cancelled, in the last transfer\n"
+       "  --phone DIR     the phone (may be repeated; the last one given is where songs go)\n"
+       "Every transfer keeps its failures beside the library (last_transfer.csv). Exits 1 when a song\n"
+       "was not sent.\n",
+       {"--report", "--phone"}, {"--phone"}, 0, -1, {"--plan", "--retry-failed"}},
+      {"sync", "add|rm|ls|send [QUERY...] [--format COLUMNS] [--plan] [--report FILE.csv] [--phone DIR]...",
+       "keep the list of songs to put on the phone, and send it",
+       "The sync list (\"내 기기에 담을 곡 목록\") holds the songs to put on the phone.\n"
+       "  add QUERY...     copy the songs QUERY picks on the library page into the sync list\n"
+       "  rm QUERY...      take the songs QUERY picks out of the sync list (the files stay)\n"
+       "  ls [QUERY...]    list the sync list; --format as for 'sonvar ls'\n"
+       "  send [QUERY...]  send the sync list's songs (or those QUERY picks) to the phone, as\n"
+       "                   'sonvar send' does; --plan, --report and --phone as there\n",
+       {"--format", "--report", "--phone"}, {"--phone"}, 1, -1, {"--plan"}},
       {"tag", "QUERY... (--auto [--service HOST[:PORT]] | --set FIELD=VALUE... | --remember)",
        "edit the tags of the songs a query picks, by hand or by their sound",
        "Selects the songs QUERY picks on the library page (as 'sonvar ls QUERY' lists them).\n"
@@ -97,8 +146,11 @@ std::vector<CommandSpec> Commands() {
       {"shot", "SCREEN [QUERY...] --png FILE [--cd-image FILE.cue]", "draw a picture of a screen into a PNG file",
        "SCREEN is a page name (the program's window with that page open), 'sidebar', or a dialog, opened\n"
        "the way the panel opens it on the songs QUERY picks (every song without one) and closed unused:\n" +
-           ShotCommand::DialogHelp() + "\n" + PageHelp(),
-       {"--png", "--cd-image"}, {"--cd-image"}, 1, -1},
+           ShotCommand::DialogHelp() +
+           "'transfer' and 'report' send the songs QUERY picks to the phone, as 'sonvar send QUERY' does, and\n"
+           "draw the transfer dialog while it runs, or the report after it (--phone DIR as for 'send').\n"
+           "\n" + PageHelp(),
+       {"--png", "--cd-image", "--phone"}, {"--cd-image", "--phone"}, 1, -1},
   };
 }
 
@@ -235,11 +287,117 @@ int RunTag(const ParsedCommand& cmd) {
   return r.exitCode;
 }
 
+// The phones of this run, for the commands that reach the phone. Folders of the devices folder that are
+// no phone are named on stderr and left out.
+std::string ConnectPhones(PhoneConnection& phones, const ParsedCommand& cmd, const DataLocation& location) {
+  const std::vector<std::string> given = cmd.Has("--phone") ? cmd.options.at("--phone") : std::vector<std::string>{};
+  if (std::string e = phones.Connect(given, PhoneConnection::DevicesFolder(location)); !e.empty()) return e;
+  for (const PhoneConnection::Problem& p : phones.Problems())
+    std::fprintf(stderr, "sonvar: %s is no phone: %s\n", p.root.c_str(), p.error.c_str());
+  return {};
+}
+
+int RunDevices(const ParsedCommand& cmd) {
+  const DataLocation location(cmd.dataFolder);
+  PhoneConnection phones;
+  if (std::string e = ConnectPhones(phones, cmd, location); !e.empty()) return Fail(1, e);
+  const DevicesCommand::Result r = DevicesCommand::Run(phones, !cmd.quiet);
+  std::fwrite(r.table.data(), 1, r.table.size(), stdout);
+  std::fflush(stdout);
+  if (!cmd.quiet) std::fprintf(stderr, "%s\n", r.summary.c_str());
+  return r.exitCode;
+}
+
+// `send`, `sync send` and the pictures of the transfer dialog and its report.
+int RunSendOn(const ParsedCommand& cmd, const std::string& page, const std::vector<std::string>& query,
+              const std::string& usageName, const std::string& dialogPng = {}, const std::string& reportPng = {}) {
+  SendCommand::Options options;
+  options.page = page;
+  options.query = query;
+  options.plan = cmd.Has("--plan");
+  options.retryFailed = cmd.Has("--retry-failed");
+  options.reportFile = cmd.Value("--report");
+  options.progress = !cmd.quiet && isatty(2);
+  options.dialogPng = dialogPng;
+  options.reportPng = reportPng;
+  if (std::string e = SendCommand::CheckOptions(options); !e.empty()) return Usage(e, usageName);
+  const DataLocation location(cmd.dataFolder);
+  options.lastReportFile = SendCommand::LastReportFile(location.LibraryFile());
+  options.howToConnect = DevicesCommand::HowToConnect(PhoneConnection::DevicesFolder(location));
+  if (SendCommand::CopiesLastReport(options)) {
+    const SendCommand::Result r = SendCommand::CopyLastReport(options);
+    if (!r.error.empty()) return Fail(r.exitCode, r.error);
+    if (!cmd.quiet) std::fputs(r.notes.c_str(), stderr);
+    return 0;
+  }
+  PhoneConnection phones;  // outlives the session, whose transfer uses it
+  if (std::string e = ConnectPhones(phones, cmd, location); !e.empty()) return Fail(1, e);
+  auto agent = std::make_shared<TransferAgent>(cmd.quiet);
+  HostSession session;
+  if (std::string e = OpenWithAgent(session, cmd, agent, false); !e.empty()) return Fail(1, e);
+  const SendCommand::Result r = SendCommand::Run(session, *agent, options);
+  if (r.exitCode == 2) return Usage(r.error, usageName);
+  std::fputs(r.report.c_str(), stdout);
+  std::fflush(stdout);
+  if (!cmd.quiet) std::fputs(r.notes.c_str(), stderr);
+  if (!r.error.empty()) return Fail(r.exitCode == 0 ? 1 : r.exitCode, r.error);
+  return r.exitCode;
+}
+
+int RunSend(const ParsedCommand& cmd) { return RunSendOn(cmd, "library", cmd.operands, "send"); }
+
+int RunSync(const ParsedCommand& cmd) {
+  const std::string action = cmd.operands.front();
+  const std::vector<std::string> rest(cmd.operands.begin() + 1, cmd.operands.end());
+  if (action == "send") {
+    if (cmd.Has("--format")) return Usage("--format goes with 'sync ls'", "sync");
+    return RunSendOn(cmd, "sync", rest, "sync");
+  }
+  if (action != "add" && action != "rm" && action != "ls")
+    return Usage("no sync action named '" + action + "' (add, rm, ls or send)", "sync");
+  if (cmd.Has("--plan") || cmd.Has("--report") || cmd.Has("--phone") || cmd.Has("--retry-failed"))
+    return Usage("--plan, --report, --retry-failed and --phone go with 'sync send'", "sync");
+  if (action != "ls" && cmd.Has("--format")) return Usage("--format goes with 'sync ls'", "sync");
+  if (action != "ls" && rest.empty()) return Usage("'sync " + action + "' needs a QUERY naming the songs", "sync");
+  auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
+  HostSession session;
+  if (std::string e = OpenWithAgent(session, cmd, agent, false); !e.empty()) return Fail(1, e);
+  if (action == "ls") {
+    ListCommand::Options options;
+    options.page = *PageDirectory::Find("sync");
+    options.query = rest;
+    options.format = cmd.Value("--format");
+    options.header = !cmd.quiet;
+    const ListCommand::Result r = ListCommand::Run(session, options);
+    if (r.exitCode == 2) return Usage(r.error, "sync");
+    if (r.exitCode != 0) return Fail(r.exitCode, r.error);
+    std::fwrite(r.table.data(), 1, r.table.size(), stdout);
+    std::fflush(stdout);
+    if (!cmd.quiet) std::fprintf(stderr, "%s\n", r.summary.c_str());
+    return 0;
+  }
+  const SyncCommand::Result r = action == "add" ? SyncCommand::Add(session, rest) : SyncCommand::Remove(session, rest);
+  if (r.exitCode == 2) return Usage(r.error, "sync");
+  std::fputs(r.report.c_str(), stdout);
+  if (!r.error.empty()) return Fail(r.exitCode == 0 ? 1 : r.exitCode, r.error);
+  return r.exitCode;
+}
+
+// `shot transfer` and `shot report` send the songs, as `send` does, and draw the dialog.
+int RunSendShot(const ParsedCommand& cmd, const std::string& screen, const std::vector<std::string>& query,
+                const std::string& png) {
+  if (query.empty()) return Usage("'shot " + screen + "' needs a QUERY naming the songs to send", "shot");
+  if (cmd.Has("--cd-image")) return Usage("--cd-image does not go with 'shot " + screen + "'", "shot");
+  return RunSendOn(cmd, "library", query, "shot", screen == "transfer" ? png : "", screen == "report" ? png : "");
+}
+
 int RunShot(const ParsedCommand& cmd) {
   const std::string screen = cmd.operands.front();
   const std::vector<std::string> query(cmd.operands.begin() + 1, cmd.operands.end());
   const std::string png = cmd.Value("--png");
   if (png.empty()) return Usage("'shot' needs --png FILE", "shot");
+  if (screen == "transfer" || screen == "report") return RunSendShot(cmd, screen, query, png);
+  if (cmd.Has("--phone")) return Usage("--phone goes with 'shot transfer' and 'shot report'", "shot");
   if (!ShotCommand::IsScreen(screen))
     return Usage("no screen named '" + screen + "' (screens: " + ShotCommand::ScreenList() + ")", "shot");
   auto agent = std::make_shared<TerminalAgent>(cmd.quiet);
@@ -276,6 +434,9 @@ int Main(int argc, char** argv) {
   if (cmd.command == "shot") return RunShot(cmd);
   if (cmd.command == "convert") return RunConvert(cmd);
   if (cmd.command == "rip") return RunRip(cmd);
+  if (cmd.command == "devices") return RunDevices(cmd);
+  if (cmd.command == "send") return RunSend(cmd);
+  if (cmd.command == "sync") return RunSync(cmd);
   if (cmd.command == "tag") return RunTag(cmd);
   return Usage("unknown command '" + cmd.command + "'");
 }
