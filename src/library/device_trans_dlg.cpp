@@ -5,10 +5,12 @@
 #include <strings.h>
 
 #include "contracts/device_mgr_client.h"
+#include "contracts/media.h"
 #include "device/device_trans_control.h"
 #include "platform/messaging.h"
 #include "toolkit/message_box.h"
 #include "toolkit/skin_button.h"
+#include "util/file_name.h"
 #include "util/log.h"
 
 namespace TYX::Library {
@@ -39,10 +41,7 @@ TYX_DeviceTransDlg::TYX_DeviceTransDlg(Win::HWND parent, Win::HWND mainWnd, std:
     if (controller_) controller_->Cancel();
   });
   OnMessage(WM_TRANSFER_REPORT, [this](Win::WPARAM w, Win::LPARAM l) { return OnReport(w, l); });
-  OnMessage(WM_ROW_UPDATE, [this](Win::WPARAM w, Win::LPARAM l) {
-    if (mainWnd_ != nullptr) Win::SendMessage(mainWnd_, WM_ROW_UPDATE, w, l);
-    return Win::LRESULT{0};
-  });
+  OnMessage(WM_ROW_UPDATE, [this](Win::WPARAM w, Win::LPARAM l) { return OnRowUpdate(w, l); });
   OnMessage(Win::WM_TIMER, [this](Win::WPARAM id, Win::LPARAM l) {
     if (id != kTimerStart) return DefWindowProc(Win::WM_TIMER, id, l);
     OnTimerStart();
@@ -153,6 +152,39 @@ Win::LRESULT TYX_DeviceTransDlg::OnReport(Win::WPARAM wParam, Win::LPARAM lParam
     }
   }
   return 0;
+}
+
+Win::LRESULT TYX_DeviceTransDlg::OnRowUpdate(Win::WPARAM wParam, Win::LPARAM lParam) {
+  if (mainWnd_ != nullptr) Win::SendMessage(mainWnd_, WM_ROW_UPDATE, wParam, lParam);
+  RefreshRow(static_cast<std::size_t>(wParam));
+  return 0;
+}
+
+bool TYX_DeviceTransDlg::RefreshRow(std::size_t row) {
+  if (row >= rows_.size()) return false;
+  Row& r = rows_[row];
+  const TYX_MediaPtr media = TYX_Media::Instance(r.path, kMediaOpenRead);
+  // A file that cannot be read now keeps what the row showed.
+  if (!media || !media->IsValid()) return false;
+  r.title = media->GetText(MediaText::Title);
+  if (r.title.empty()) r.title = Util::GetFileTitle(r.path);
+  r.artist = media->GetText(MediaText::Artist);
+  r.album = media->GetText(MediaText::Album);
+  const auto size = static_cast<std::int64_t>(media->GetFileSize());
+  if (size > 0) {
+    // The overall percent counts with the new size from now on.
+    total_ += size - std::max<std::int64_t>(r.size, 0);
+    r.size = size;
+    r.sizeText = SizeText(size);
+  }
+  Redraw();
+  return true;
+}
+
+std::string TYX_DeviceTransDlg::SizeText(std::int64_t bytes) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(bytes) / 1024.0 / 1024.0);
+  return buf;
 }
 
 void TYX_DeviceTransDlg::ShowProgress(int row, int percent) {

@@ -33,7 +33,8 @@ class TYX_DeviceTransDlg : public Controls::TYX_Skin_PopupDialog {
   };
 
   static constexpr Win::UINT WM_TRANSFER_REPORT = 0xAC51;  // the controller's reports
-  static constexpr Win::UINT WM_ROW_UPDATE = 0xAC84;       // wParam a row number
+  // wParam a row number: forwarded to the main window, then the row is read again from its file.
+  static constexpr Win::UINT WM_ROW_UPDATE = 0xAC84;
   static constexpr Win::UINT WM_MAIN_STATE = 0xAC60;       // to the main window: (0, 9) started, (0, 14) ended
   static constexpr Win::UINT WM_MAIN_TRANSFER_END = 0xAC68;
   static constexpr Win::UINT kCmdStart = 0xAA0B;
@@ -49,6 +50,13 @@ class TYX_DeviceTransDlg : public Controls::TYX_Skin_PopupDialog {
   // The overall percent after `percent` of row `row`, rows before it counted whole: 0..100, and 0 when
   // the rows hold no bytes at all (empty files).
   static int OverallPercent(const std::vector<Row>& rows, int row, int percent);
+  // "%.1f" of the bytes in MB, the size text of a row.
+  static std::string SizeText(std::int64_t bytes);
+
+  // Reads row `row` again from its file's media object: title (the file's title when the tag has
+  // none), artist, album and size. False, with the row as it was, for a row past the end or a file
+  // that cannot be read.
+  bool RefreshRow(std::size_t row);
 
   const std::vector<Row>& GetRows() const { return rows_; }
   std::int64_t GetTotalBytes() const { return total_; }
@@ -69,6 +77,7 @@ class TYX_DeviceTransDlg : public Controls::TYX_Skin_PopupDialog {
   void OnTimerStart();
   void OnCloseRequest();
   Win::LRESULT OnReport(Win::WPARAM wParam, Win::LPARAM lParam);
+  Win::LRESULT OnRowUpdate(Win::WPARAM wParam, Win::LPARAM lParam);
   void ShowProgress(int row, int percent);
   void Redraw();
 

@@ -96,6 +96,7 @@ std::string LowerExtension(const std::string& path) {
 void TYX_PanelTransfer::RegisterMessages() {
   TYX_LibraryPanel& panel = Panel();
   panel.OnCommand(kSyncAutoCheckId, [this] { OnAutoSyncClicked(); });
+  RegisterSyncMessages();
   // The toolbar's "copy to the sync list" button (1035) posts this command to the panel.
   panel.OnCommand(kCmdFileCopy, [this] { DoSyncListCopy(0); });
 }

@@ -27,6 +27,9 @@ constexpr Win::UINT WM_LIBRARY_SYNC_AUTO_CHANGED = 0x8A68;  // posted to the par
 constexpr Win::UINT WM_STORE_TRANSFER_REFUSED = 0xA23E;  // posted to the download page: wParam 1 for a "cdc" file
 constexpr Win::UINT WM_STORE_TRANSFER_NOTICE = 0xA240;   // the put's notices, to the download page
 constexpr Win::UINT kCmdPlaylistToSyncList = 0xACBD;        // sent to the parent as a command
+// Sent to the panel: wParam a transfer report code, lParam the song's path (a const std::string* valid
+// during the send, as the transfer controller's reports carry it).
+constexpr Win::UINT WM_LIBRARY_SYNC_TRANSFER_STATE = 0xAC62;
 
 class TYX_PanelTransfer : public TYX_PanelPart {
  public:
@@ -65,6 +68,14 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   void SetTransferTargetFolder(const std::string& folder) { targetFolder_ = folder; }
   const std::string& GetTransferTargetFolder() const { return targetFolder_; }
 
+  // 0xAC62: a transfer report of a song on the sync list. When the song is in the library and on the
+  // list and its stored state is not code + 3 yet, stores it and shows the code in the row's
+  // "진행상태" cell (its flag word), redrawn at once. 1 when the state changed, else 0.
+  Win::LRESULT OnListCtrlSyncMessage(Win::WPARAM wParam, Win::LPARAM lParam);
+  // 0x8A63 and 0x9550: nothing to do; 0.
+  Win::LRESULT OnSyncSetIndex(Win::WPARAM wParam, Win::LPARAM lParam);
+  Win::LRESULT OnSyncModelChange(Win::WPARAM wParam, Win::LPARAM lParam);
+
   // The rows the transfer dialog gets for these songs, in order; songs gone from the store are left out.
   // With tag set, each song that may be tagged and was never identified is tagged first (one pass of
   // the tagging worker over that song) and takes what was found.
@@ -73,6 +84,8 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   static bool IsNeverTagged(int fileType);
 
  private:
+  // The sync list's messages (panel_transfer_sync.cpp).
+  void RegisterSyncMessages();
   enum class TaggingOutcome { Tagged, NothingFound, NotRun };
   // One pass of the tagging worker over the item's song; a song it identified gives the item its texts.
   TaggingOutcome TagBeforeTransfer(TYX_LibraryItem& item);
