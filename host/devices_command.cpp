@@ -51,7 +51,10 @@ std::string Layout(const std::vector<std::vector<std::string>>& lines) {
 
 std::string DevicesCommand::SizeText(unsigned long long bytes) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f MB", static_cast<double>(bytes) / 1048576.0);
+  const double mb = static_cast<double>(bytes) / 1048576.0;
+  if (mb >= 1024.0) std::snprintf(buffer, sizeof buffer, "%.1f GB", mb / 1024.0);
+  else if (mb >= 1.0) std::snprintf(buffer, sizeof buffer, "%.1f MB", mb);
+  else std::snprintf(buffer, sizeof buffer, "%.1f KB", static_cast<double>(bytes) / 1024.0);
   return buffer;
 }
 
@@ -78,7 +81,7 @@ DevicesCommand::Result DevicesCommand::Run(const PhoneConnection& phones, bool h
   if (devices.empty()) {
     r.summary = "no phone connected; " + HowToConnect(phones.Source() == "--phone" ? "the devices folder" : phones.Source());
   } else {
-    r.summary = std::to_string(devices.size()) + (devices.size() == 1 ? " phone" : " phones");
+    r.summary = std::to_string(devices.size()) + (devices.size() == 1 ? " device" : " devices");
   }
   // A folder of the devices folder that is no phone is a fault the person has to mend.
   if (!phones.Problems().empty()) r.exitCode = 1;

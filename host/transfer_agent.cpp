@@ -21,7 +21,10 @@ Win::MessageBoxAnswer TransferAgent::ShowMessageBox(const Win::MessageBoxRequest
   shown.text = WithoutCarriageReturns(request.text);
   shown_.push_back(shown.text);
   if (request.caption != kTaggingCaption) return TerminalAgent::ShowMessageBox(shown);
-  if (!quiet_) std::fprintf(stderr, "%s: %s\n(answered: no)\n", shown.caption.c_str(), shown.text.c_str());
+  // The question is its last line; the lines before it explain the setting.
+  const std::size_t cut = shown.text.find_last_of('\n');
+  const std::string question = cut == std::string::npos ? shown.text : shown.text.substr(cut + 1);
+  if (!quiet_) std::fprintf(stderr, "%s: %s (answered: no)\n", shown.caption.c_str(), question.c_str());
   return Win::MessageBoxAnswer{Win::IDNO, false};
 }
 

@@ -89,7 +89,7 @@ TEST_F(SonvarSendTest, DevicesListsThePhonesOfTheDevicesFolderWithTheLastByNameC
   EXPECT_THAT(run.out, HasSubstr("SPH-M4650"));
   EXPECT_THAT(run.out, HasSubstr("\\MUSIC"));
   EXPECT_THAT(run.out, HasSubstr(fs::canonical(Data() + "/devices/a-phone").string()));
-  EXPECT_THAT(run.err, HasSubstr("2 phones"));
+  EXPECT_THAT(run.err, HasSubstr("2 devices"));
 }
 
 TEST_F(SonvarSendTest, DevicesNamesAFolderThatIsNoPhoneListsTheOthersAndFails) {
