@@ -5,6 +5,7 @@
 
 #include "library/library_search_wnd.h"
 #include "platform/os_services.h"
+#include "util/melody.h"
 #include "util/log.h"
 #include "util/skin.h"
 
@@ -78,6 +79,7 @@ void TYX_LibraryPanel::SaveNowPlayingState() {
   if (nowPlaying_ && !nowPlaying_->Save(NowPlayingStatePath(), &error))
     Util::TYX_Log::Instance()->Add("TYX_LibraryPanel::SaveNowPlayingState : %s", error.c_str());
 }
+
 
 TYX_LibraryPanel::ListCtrl* TYX_LibraryPanel::GetCurrentListCtrl() const {
   if (!IsAlive()) return nullptr;
@@ -160,17 +162,46 @@ void TYX_LibraryPanel::FillFromPlaylist(const ListTypeInfo& info, bool typeChang
   const bool filtered = info.fill == ListFill::Filtered;
   TYX_Library_SearchWnd* search = GetSearchWnd();
   if (filtered) search->SetStockPlaylistType(id, typeChanged ? 1 : 0);
-  ListCtrl* list = GetCurrentListCtrl();
   const std::uint32_t count = playlist->CountItem();
-  if (list != nullptr) {
-    list->SetRedraw(false);
-    list->ReserveRows(static_cast<int>(count));
-  }
+  // The positions the search strip shows, decided once for the presence test and the rows.
+  std::vector<std::uint32_t> positions;
+  positions.reserve(count);
   for (std::uint32_t pos = 0; pos < count; ++pos) {
     if (filtered && search->IsVisibleItem(pos) == 0) continue;
-    AddRowOfList(info.list, pos, level);
+    positions.push_back(pos);
   }
+  if (level == REFRESH_LEVEL_CHECKEXIST && TestsFilesOfRows(info.list)) {
+    // The files of the rows are tested in one sweep (a folder is read once for all its songs) rather
+    // than one look-up per row; the rows then read the stored answers.
+    CheckFilesOfRows(info.list, playlist, positions);
+    level = REFRESH_LEVEL_NONE;
+  }
+  ListCtrl* list = GetCurrentListCtrl();
+  if (list != nullptr) {
+    list->SetRedraw(false);
+    list->ReserveRows(static_cast<int>(positions.size()));
+  }
+  for (std::uint32_t pos : positions) AddRowOfList(info.list, pos, level);
   if (list != nullptr) list->SetRedraw(true);
+}
+
+bool TYX_LibraryPanel::TestsFilesOfRows(PanelList list) {
+  return list == LIST_LIBRARY || list == LIST_WEBDOWNLOAD || list == LIST_MYMELODY;
+}
+
+void TYX_LibraryPanel::CheckFilesOfRows(PanelList list, TYX_Playlist* playlist,
+                                        const std::vector<std::uint32_t>& positions) {
+  // Exactly the items the row fills would test: ring-tones in their own list only, live songs only.
+  const bool melodies = list == LIST_MYMELODY;
+  std::vector<TYX_LibraryItem*> items;
+  items.reserve(positions.size());
+  for (std::uint32_t pos : positions) {
+    TYX_LibraryItem* item = playlist->GetItem_LibraryItem(pos);
+    if (item == nullptr || Util::IsMelody(item->GetPath()) != melodies) continue;
+    if (item->GetReference() == kNoLibraryIndex) continue;
+    items.push_back(item);
+  }
+  manager_->CheckFilesExist(items);
 }
 
 void TYX_LibraryPanel::RefreshShowListCtrl() {

@@ -226,6 +226,9 @@ class TYX_LibraryPanel : public Win::Window {
   // Fills the current list from the type's playlist, through the search filter when it filters the type.
   void FillFromPlaylist(const ListTypeInfo& info, bool typeChanged, RefreshLevel level);
   long AddRowOfList(PanelList list, std::uint32_t position, RefreshLevel level);
+  // Lists whose rows take a refresh level (a presence test or a re-read of the file).
+  static bool TestsFilesOfRows(PanelList list);
+  void CheckFilesOfRows(PanelList list, TYX_Playlist* playlist, const std::vector<std::uint32_t>& positions);
   // Pumps the panel's messages while the drive does not answer; false when the list type changed.
   bool WaitForCdTracks(int drive, int& tracks);
   static void ApplyLevel(TYX_LibraryItem* item, RefreshLevel level);

@@ -4,6 +4,7 @@
 
 #include "library/library_panel_fixture.h"
 #include "platform/messaging.h"
+#include "toolkit/combo_box.h"
 #include "util/log.h"
 
 namespace TYX::Library::Test {
@@ -220,6 +221,48 @@ TEST_F(PanelTest, RingtonesAreListedOnlyInTheRingtoneList) {
   // The song is not a ring-tone.
   EXPECT_EQ(panel_.AddListItemMyMelody(0, LP::REFRESH_LEVEL_NONE), 0);
   EXPECT_EQ(Rows(bells), 2);
+}
+
+TEST_F(PanelTest, PresenceTestOfAPageCoversExactlyItsOwnRows) {
+  const std::uint32_t song = AddSong("a/song.mp3");
+  const std::uint32_t other = AddSong("a/other.mp3", "", "가수");
+  const std::uint32_t bell = AddSong("a/bell.mid");
+  const std::uint32_t hidden = AddSong("b/hidden.mp3", "", "다른 가수");
+  for (const char* name : {"a/song.mp3", "a/other.mp3", "a/bell.mid", "b/hidden.mp3"}) std::filesystem::remove(SongPath(name));
+
+  // The library page tests its songs, never a ring-tone.
+  ASSERT_EQ(panel_.Refresh("000000", LP::REFRESH_LEVEL_CHECKEXIST, 1), 0);
+  LP::ListCtrl* lib = List(LP::LIST_LIBRARY);
+  ASSERT_EQ(Rows(lib), 3);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(Status(lib, row), LP::kRowStatusMissing) << row;
+  EXPECT_FALSE(Item(song)->IsFileExist());
+  EXPECT_TRUE(Item(bell)->IsFileExist());
+
+  // Back on disk; with an artist chosen in the search strip only the rows shown are tested.
+  for (const char* name : {"a/song.mp3", "a/other.mp3", "a/bell.mid", "b/hidden.mp3"}) dir_.Write("music/" + std::string(name), "x");
+  TYX_Library_SearchWnd* search = panel_.GetSearchWnd();
+  ASSERT_NE(search, nullptr);
+  search->SendMessage(WM_SEARCH_COMBO_SELCHANGE, 0, 0);
+  Controls::TYX_ComboBox* artists = search->GetList(TYX_Library_SearchWnd::LIST_ARTIST);
+  ASSERT_NE(artists, nullptr);
+  const int pick = artists->FindStringExact("가수");
+  ASSERT_GT(pick, 0);
+  artists->SetCurSel(pick);
+  ASSERT_EQ(panel_.Refresh("000000", LP::REFRESH_LEVEL_CHECKEXIST, 1), 0);
+  ASSERT_EQ(Rows(lib), 1);
+  EXPECT_EQ(Key(lib, 0), 1u);
+  EXPECT_EQ(Status(lib, 0), LP::kRowStatusPresent);
+  EXPECT_TRUE(Item(other)->IsFileExist());
+  EXPECT_FALSE(Item(song)->IsFileExist());
+  EXPECT_FALSE(Item(hidden)->IsFileExist());
+
+  // The ring-tone page tests its own rows.
+  std::filesystem::remove(SongPath("a/bell.mid"));
+  ASSERT_EQ(panel_.Refresh("600000", LP::REFRESH_LEVEL_CHECKEXIST, 1), 0);
+  LP::ListCtrl* bells = List(LP::LIST_MYMELODY);
+  ASSERT_EQ(Rows(bells), 1);
+  EXPECT_EQ(Status(bells, 0), LP::kRowStatusMissing);
+  EXPECT_FALSE(Item(song)->IsFileExist());
 }
 
 TEST_F(PanelTest, FillsRejectBadPositions) {
