@@ -142,10 +142,17 @@ TEST_F(StoreTagsTest, NowPlayingStateKeepsTheLastMediaAndPlayState) {
   EXPECT_TRUE(state.GetLastPlayState(&media, &playState));
   EXPECT_EQ(media, nullptr);
   EXPECT_EQ(playState, 1u);
-  // Loading and saving keep nothing on disk.
-  EXPECT_TRUE(state.Load(dir_.File("sonvarmusic.imx")));
-  EXPECT_TRUE(state.Save(dir_.File("sonvarmusic.imx")));
+  // A fresh object writes nothing; a stored state is saved and read back by path.
+  TYX_NowPlayingList fresh;
+  EXPECT_TRUE(fresh.Load(dir_.File("sonvarmusic.imx")));
+  EXPECT_TRUE(fresh.Save(dir_.File("sonvarmusic.imx")));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("sonvarmusic.imx")));
+  state.SetLastPlayState(TYX_Media::Instance(path, kMediaOpenPlay), 1);
+  EXPECT_TRUE(state.Save(dir_.File("sonvarmusic.imx")));
+  ASSERT_TRUE(fresh.Load(dir_.File("sonvarmusic.imx")));
+  EXPECT_TRUE(fresh.GetLastPlayState(nullptr, &playState));
+  EXPECT_EQ(playState, 1u);
+  EXPECT_EQ(fresh.GetLastPath(), path);
 }
 
 }  // namespace
