@@ -333,5 +333,18 @@ TEST_F(TransferTaggingTest, AStoreDownloadGoesWithItsLyricsAndLeavesNoCopy) {
   EXPECT_EQ(LeftInTemp(), 0);
 }
 
+TEST_F(TransferTaggingTest, ALyricCopyIsRemovedEvenWhenThePageWentAway) {
+  const std::string folder = PlugPhone(true);
+  AddMp3("gone.mp3");
+  dir_.Write("music/gone.lrc", "[00:00.10]x\n");
+  {
+    PageWindow page;
+    ASSERT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("gone.mp3"), page.Hwnd()), 0);
+  }  // the page closes before the put has ended
+  ASSERT_TRUE(Win::PumpUntil([&] { return LeftInTemp() == 0; }, 60000));
+  std::vector<Lyrics::LyricLine> lines;
+  EXPECT_TRUE(Lyrics::TYX_KcpWriter::ReadLines(folder + "/gone.mp3", lines).ok());
+}
+
 }  // namespace
 }  // namespace TYX::Library::Test
