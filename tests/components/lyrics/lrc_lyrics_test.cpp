@@ -53,6 +53,7 @@ TEST(LrcLyricsTest, BadTimesAndUnclosedTagsAreErrorsNamingTheLine) {
     const char* lineName;
   } cases[] = {
       {"[00:01.00]ok\n[00:75.00]seconds past 59\n", "line 2"},
+      {"[00:60.00]sixty seconds\n", "line 1"},
       {"[0a:01.00]letters\n", "line 1"},
       {"[00:01.]no fraction\n", "line 1"},
       {"[00:01.1234]four fraction digits\n", "line 1"},
@@ -65,6 +66,18 @@ TEST(LrcLyricsTest, BadTimesAndUnclosedTagsAreErrorsNamingTheLine) {
     EXPECT_FALSE(r.ok()) << c.text;
     EXPECT_NE(r.error.find(c.lineName), std::string::npos) << r.error;
     EXPECT_TRUE(r.lines.empty());
+  }
+}
+
+TEST(LrcLyricsTest, LinesOfTheSameTimeKeepTheirOrder) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "[00:0" + std::to_string(i % 2) + ".00]line " + std::to_string(i) + "\n";
+  const LrcParseResult r = TYX_LrcLyrics::Parse(text);
+  ASSERT_TRUE(r.ok()) << r.error;
+  ASSERT_EQ(r.lines.size(), 40u);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(r.lines[static_cast<std::size_t>(i)].text, "line " + std::to_string(2 * i));
+    EXPECT_EQ(r.lines[static_cast<std::size_t>(20 + i)].text, "line " + std::to_string(2 * i + 1));
   }
 }
 

@@ -150,6 +150,11 @@ TEST_F(PhoneLyricMergeTest, LyricFileBesideTheSongIsConverted) {
   EXPECT_FALSE(merge.IsLyricFile(other));
   dir_.Write("other.LRC", "[00:01.00]x\n");
   EXPECT_EQ(CPhoneLyricMerge::FindLyricFile(other), dir_.File("other.LRC"));
+  // A folder of that name is no lyric file, and a lyric file is not its own lyric file.
+  const std::string third = Song("third.mp3");
+  fs::create_directories(dir_.File("third.lrc"));
+  EXPECT_EQ(CPhoneLyricMerge::FindLyricFile(third), "");
+  EXPECT_EQ(CPhoneLyricMerge::FindLyricFile(dir_.File("곡.lrc")), "");
 }
 
 TEST_F(PhoneLyricMergeTest, BadLyricFilesGiveErrorsAndLeaveNothing) {
