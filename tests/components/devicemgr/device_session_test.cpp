@@ -1,6 +1,7 @@
 // A transfer session (a window registered for notices): listings and used bytes follow the client's own
 // puts and deletions and any entry someone else adds or removes; a new session, and any look outside a
-// session, reads the device afresh. Copies from another file system arrive whole.
+// session, reads the device afresh. Copies from another file system arrive whole; a replacement that
+// does not finish keeps the old copy; a disk that refuses writes is not taken for a full phone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -135,6 +136,36 @@ TEST_F(DeviceSession, ACopyFromAnotherFileSystemArrivesWhole) {
   EXPECT_EQ(wnd_.Of(dm_ts_progress).back().value, static_cast<Win::LPARAM>(content.size()));
   EXPECT_EQ(TemporaryFilesUnder(Root("phone")), 0);
   EXPECT_TRUE(dmRegisterNotify(wnd_.Hwnd(), 0));
+}
+
+TEST_F(DeviceSession, AReplacementThatDoesNotFinishKeepsTheOldCopy) {
+  const unsigned id = Plug("phone", PhoneProfile());
+  const std::string old = temp_.Write("phone/MUSIC/song.mp3", "the old copy");
+  const std::string newer = temp_.Write("local/song.mp3", PatternBytes(6 * kChunk, 4));
+  ASSERT_TRUE(dmRegisterNotify(wnd_.Hwnd(), WM_DM_NOTIFY));
+  // The person cancels while the new copy is half written.
+  client_->SetChunkHook([&](unsigned device, std::uint64_t sent) {
+    if (sent == 2 * kChunk) dmIOCancel(device);
+  });
+  EXPECT_EQ(Put(id, newer, "\\MUSIC\\song.mp3"), dm_tc_cancelled);
+  EXPECT_EQ(ReadFileBytes(old), "the old copy");
+  EXPECT_EQ(TemporaryFilesUnder(Root("phone")), 0);
+  client_->SetChunkHook({});
+  EXPECT_EQ(Put(id, newer, "\\MUSIC\\song.mp3"), dm_tc_success);
+  EXPECT_TRUE(ReadFileBytes(old) == PatternBytes(6 * kChunk, 4));
+}
+
+TEST_F(DeviceSession, AWriteTheDiskRefusesIsAWriteErrorNotAFullPhone) {
+  Plug("phone", PhoneProfile());
+  temp_.Write("phone/MUSIC/keep.mp3", "kept");
+  ReadOnlyView view(Root("phone"));
+  if (!view.Mounted()) GTEST_SKIP() << view.Error();
+  auto connected = client_->Connect(view.Path());
+  ASSERT_TRUE(connected.ok()) << connected.error;
+  ASSERT_TRUE(dmRegisterNotify(wnd_.Hwnd(), WM_DM_NOTIFY));
+  EXPECT_EQ(Put(connected.id, temp_.Write("local/a.mp3", "abc"), "\\MUSIC\\a.mp3"), dm_tc_write_error);
+  EXPECT_FALSE(fs::exists(Root("phone") + "/MUSIC/a.mp3"));
+  EXPECT_EQ(Listing(connected.id), (std::vector<std::string>{"keep.mp3:4"}));
 }
 
 }  // namespace
