@@ -1,5 +1,7 @@
 #include "list_command.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <sstream>
@@ -174,68 +176,140 @@ ListCommand::Result ListCommand::Run(HostSession& session, const Options& option
     r.error = "the panel shows no list";
     return r;
   }
-  std::vector<std::string> fieldOfColumn;
-  for (const auto& c : list->GetColumns()) fieldOfColumn.push_back(PanelField(c.title));
-
-  std::vector<std::vector<std::string>> table;
-  int missing = 0, damaged = 0;
-  for (int row = 0; row < list->GetItemCount(); ++row) {
-    std::map<std::string, std::string> cells;
-    for (int c = 0; c < list->GetColumnCount(); ++c)
-      if (!fieldOfColumn[static_cast<std::size_t>(c)].empty())
-        cells[fieldOfColumn[static_cast<std::size_t>(c)]] = list->GetCellDisplayText(row, c);
-    const std::uint32_t index = panel.GetRowMediaLibIndex(row);
-    TYX_LibraryItem* item = index == kNoLibraryIndex ? nullptr : session.Store().GetLibraryItem(index);
-    const std::string path = item ? item->GetPath() : std::string();
-    ListFields fields{cells["title"], cells["artist"], cells["album"], item ? item->GetGenre() : "", path};
-    if (!query.Matches(fields)) continue;
-
-    std::string status;
-    if (list->GetItemField(row) == Library::TYX_LibraryPanel::kRowStatusMissing) status = "missing";
-    else if (item && IsDamaged(*item, path)) status = "damaged";
-    if (status == "missing") ++missing;
-    if (status == "damaged") ++damaged;
-
-    std::vector<std::string> out;
-    for (const Column* c : columns) {
-      const std::string n = c->name;
-      if (n == "genre") out.push_back(fields.genre);
-      else if (n == "year") out.push_back(item ? item->GetYear() : "");
-      else if (n == "format") out.push_back(path.empty() ? "" : FormatName(path));
-      else if (n == "bitrate") out.push_back(item && item->GetBitRate() ? std::to_string(item->GetBitRate() / 1000) : "");
-      else if (n == "size") out.push_back(cells.count("size") ? cells["size"] : item ? SizeText(item->GetFileSize()) : "");
-      else if (n == "path") out.push_back(path);
-      else if (n == "status") out.push_back(status);
-      else out.push_back(cells[n]);
+  // Which panel column holds each field the output or the query reads (-1: none).
+  enum Field { kNo, kTitle, kArtist, kAlbum, kTime, kPoly, kSize, kFieldCount };
+  static const char* const kFieldNames[kFieldCount] = {"no", "title", "artist", "album", "time", "poly", "size"};
+  std::array<int, kFieldCount> columnOf{};
+  columnOf.fill(-1);
+  {
+    const auto& panelColumns = list->GetColumns();
+    for (int c = 0; c < static_cast<int>(panelColumns.size()); ++c) {
+      const std::string field = PanelField(panelColumns[static_cast<std::size_t>(c)].title);
+      for (int f = 0; f < kFieldCount; ++f)
+        if (field == kFieldNames[f]) columnOf[static_cast<std::size_t>(f)] = c;
     }
-    table.push_back(std::move(out));
   }
-  r.rows = static_cast<int>(table.size());
+  // What each output column prints, decided once.
+  enum class Source { Cell, Genre, Year, Format, Bitrate, Size, Path, Status };
+  struct Output {
+    Source source;
+    int field;  // for Cell (and Size from the panel), kFieldCount when the panel has no such column
+  };
+  auto fieldIndex = [&](const std::string& name) {
+    for (int f = 0; f < kFieldCount; ++f)
+      if (name == kFieldNames[f]) return f;
+    return static_cast<int>(kFieldCount);
+  };
+  std::vector<Output> outputs;
+  for (const Column* c : columns) {
+    const std::string n = c->name;
+    if (n == "genre") outputs.push_back({Source::Genre, kFieldCount});
+    else if (n == "year") outputs.push_back({Source::Year, kFieldCount});
+    else if (n == "format") outputs.push_back({Source::Format, kFieldCount});
+    else if (n == "bitrate") outputs.push_back({Source::Bitrate, kFieldCount});
+    else if (n == "size") outputs.push_back({Source::Size, fieldIndex("size")});
+    else if (n == "path") outputs.push_back({Source::Path, kFieldCount});
+    else if (n == "status") outputs.push_back({Source::Status, kFieldCount});
+    else outputs.push_back({Source::Cell, fieldIndex(n)});
+  }
+  auto cellText = [&](int row, int field) -> std::string {
+    if (field >= kFieldCount) return {};
+    const int col = columnOf[static_cast<std::size_t>(field)];
+    return col < 0 ? std::string() : list->GetCellDisplayText(row, col);
+  };
 
-  // Widths, then the lines; the last column is not padded.
+  // The lines' cells with their display widths, measured once.
+  std::vector<std::vector<std::string>> table;
+  std::vector<std::vector<int>> cellWidths;
   std::vector<int> widths(columns.size(), 0);
   if (options.header)
     for (std::size_t c = 0; c < columns.size(); ++c) widths[c] = DisplayWidth(columns[c]->header);
-  for (const auto& line : table)
-    for (std::size_t c = 0; c < columns.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(line[c]));
-  auto emit = [&](const std::vector<std::string>& line) {
-    std::string text;
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-      const int pad = widths[c] - DisplayWidth(line[c]);
-      const bool last = c + 1 == columns.size();
-      if (columns[c]->rightAligned) text += std::string(static_cast<std::size_t>(pad), ' ') + line[c];
-      else text += line[c] + (last ? "" : std::string(static_cast<std::size_t>(pad), ' '));
-      if (!last) text += "  ";
+  const int rowCount = list->GetItemCount();
+  table.reserve(static_cast<std::size_t>(rowCount));
+  cellWidths.reserve(static_cast<std::size_t>(rowCount));
+  int missing = 0, damaged = 0;
+  for (int row = 0; row < rowCount; ++row) {
+    const std::uint32_t index = panel.GetRowMediaLibIndex(row);
+    TYX_LibraryItem* item = index == kNoLibraryIndex ? nullptr : session.Store().GetLibraryItem(index);
+    const std::string path = item ? item->GetPath() : std::string();
+    std::string genre;
+    bool genreRead = false;
+    auto readGenre = [&]() -> const std::string& {
+      if (!genreRead && item) genre = item->GetGenre();
+      genreRead = true;
+      return genre;
+    };
+    if (!query.Empty()) {
+      ListFields fields{cellText(row, kTitle), cellText(row, kArtist), cellText(row, kAlbum), readGenre(), path};
+      if (!query.Matches(fields)) continue;
     }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    r.table += text + "\n";
+
+    const char* status = "";
+    if (list->GetItemField(row) == Library::TYX_LibraryPanel::kRowStatusMissing) {
+      status = "missing";
+      ++missing;
+    } else if (item && IsDamaged(*item, path)) {
+      status = "damaged";
+      ++damaged;
+    }
+
+    std::vector<std::string> out;
+    out.reserve(outputs.size());
+    for (const Output& o : outputs) {
+      switch (o.source) {
+        case Source::Genre: out.push_back(readGenre()); break;
+        case Source::Year: out.push_back(item ? item->GetYear() : ""); break;
+        case Source::Format: out.push_back(path.empty() ? "" : FormatName(path)); break;
+        case Source::Bitrate:
+          out.push_back(item && item->GetBitRate() ? std::to_string(item->GetBitRate() / 1000) : "");
+          break;
+        case Source::Size:
+          if (o.field < kFieldCount && columnOf[static_cast<std::size_t>(o.field)] >= 0) out.push_back(cellText(row, o.field));
+          else out.push_back(item ? SizeText(item->GetFileSize()) : "");
+          break;
+        case Source::Path: out.push_back(path); break;
+        case Source::Status: out.push_back(status); break;
+        case Source::Cell: out.push_back(cellText(row, o.field)); break;
+      }
+    }
+    std::vector<int> w(out.size());
+    for (std::size_t c = 0; c < out.size(); ++c) {
+      w[c] = DisplayWidth(out[c]);
+      widths[c] = std::max(widths[c], w[c]);
+    }
+    table.push_back(std::move(out));
+    cellWidths.push_back(std::move(w));
+  }
+  r.rows = static_cast<int>(table.size());
+
+  // The lines; the last column is not padded.
+  auto emit = [&](const std::vector<std::string>& line, const std::vector<int>& lineWidths) {
+    const std::size_t start = r.table.size();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const int pad = widths[c] - lineWidths[c];
+      const bool last = c + 1 == columns.size();
+      if (columns[c]->rightAligned) {
+        r.table.append(static_cast<std::size_t>(pad), ' ');
+        r.table += line[c];
+      } else {
+        r.table += line[c];
+        if (!last) r.table.append(static_cast<std::size_t>(pad), ' ');
+      }
+      if (!last) r.table += "  ";
+    }
+    while (r.table.size() > start && r.table.back() == ' ') r.table.pop_back();
+    r.table += '\n';
   };
   if (options.header && !table.empty()) {
     std::vector<std::string> header;
-    for (const Column* c : columns) header.push_back(c->header);
-    emit(header);
+    std::vector<int> headerWidths;
+    for (const Column* c : columns) {
+      header.push_back(c->header);
+      headerWidths.push_back(DisplayWidth(c->header));
+    }
+    emit(header, headerWidths);
   }
-  for (const auto& line : table) emit(line);
+  for (std::size_t i = 0; i < table.size(); ++i) emit(table[i], cellWidths[i]);
 
   const std::string noun = options.page.name == "ringtones" ? "ringtone" : options.page.name == "cd" ? "track" : "song";
   if (table.empty()) {

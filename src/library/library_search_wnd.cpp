@@ -2,6 +2,7 @@
 #include "library/library_search_wnd.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <unordered_set>
 
@@ -117,31 +118,79 @@ int TYX_Library_SearchWnd::IsVisibleItem(std::uint32_t position) const {
   return 1;
 }
 
+namespace {
+
+// Distinct non-empty texts, gathered as they come. Songs of an album or an artist usually follow each
+// other, so a text equal to the one before is passed over without a look-up.
+class DistinctTexts {
+ public:
+  void Add(std::string&& text) {
+    if (text.empty() || (!seen_.empty() && text == last_)) return;
+    last_ = text;
+    seen_.insert(std::move(text));
+  }
+  std::vector<std::string> Sorted() const {
+    std::vector<std::string> texts(seen_.begin(), seen_.end());
+    std::sort(texts.begin(), texts.end());
+    return texts;
+  }
+
+ private:
+  std::unordered_set<std::string> seen_;
+  std::string last_;
+};
+
+// Empties a list and fills it with the "all" entry and the sorted texts, the "all" entry chosen.
+void FillList(Controls::TYX_ComboBox* list, TYX_Library_SearchWnd::SearchList which,
+              const std::vector<std::string>& texts) {
+  list->ResetContent();
+  char all[96];
+  std::snprintf(all, sizeof all, kAllFormat[which], static_cast<int>(texts.size()));
+  list->AddString(all);
+  for (const std::string& text : texts) list->AddString(text);
+  list->SetCurSel(0);
+}
+
+}  // namespace
+
 void TYX_Library_SearchWnd::RebuildList(SearchList which, const Filter& genre, const Filter& artist) {
   Controls::TYX_ComboBox* list = lists_[which].get();
   if (manager_ == nullptr || list == nullptr) return;
-  list->ResetContent();
   std::vector<std::string> texts;
   if (TYX_Playlist* playlist = manager_->GetStockPlaylist(playlistId_)) {
-    // Equal texts are merged as they come; only the distinct ones are sorted.
-    std::unordered_set<std::string> seen;
+    DistinctTexts distinct;
     const std::uint32_t count = playlist->CountItem();
     for (std::uint32_t pos = 0; pos < count; ++pos) {
       const TYX_LibraryItem* item = playlist->GetItem_LibraryItem(pos);
       if (item == nullptr) continue;
       if (genre.active && item->GetGenre() != genre.text) continue;
       if (artist.active && item->GetArtist() != artist.text) continue;
-      std::string text = FieldOf(*item, which);
-      if (!text.empty()) seen.insert(std::move(text));
+      distinct.Add(FieldOf(*item, which));
     }
-    texts.assign(seen.begin(), seen.end());
-    std::sort(texts.begin(), texts.end());
+    texts = distinct.Sorted();
   }
-  char all[96];
-  std::snprintf(all, sizeof all, kAllFormat[which], static_cast<int>(texts.size()));
-  list->AddString(all);
-  for (const std::string& text : texts) list->AddString(text);
-  list->SetCurSel(0);
+  FillList(list, which, texts);
+}
+
+void TYX_Library_SearchWnd::RebuildAllLists() {
+  // Each list is emptied to its "all" entry before the next is built, so none filters another: the
+  // three are gathered in one pass over the playlist.
+  std::array<std::vector<std::string>, SEARCH_LIST_COUNT> texts;
+  if (manager_ == nullptr) return;
+  if (TYX_Playlist* playlist = manager_->GetStockPlaylist(playlistId_)) {
+    std::array<DistinctTexts, SEARCH_LIST_COUNT> distinct;
+    const std::uint32_t count = playlist->CountItem();
+    for (std::uint32_t pos = 0; pos < count; ++pos) {
+      const TYX_LibraryItem* item = playlist->GetItem_LibraryItem(pos);
+      if (item == nullptr) continue;
+      for (int i = 0; i < SEARCH_LIST_COUNT; ++i) distinct[i].Add(FieldOf(*item, static_cast<SearchList>(i)));
+    }
+    for (int i = 0; i < SEARCH_LIST_COUNT; ++i) texts[i] = distinct[i].Sorted();
+  }
+  for (int i = 0; i < SEARCH_LIST_COUNT; ++i) {
+    if (lists_[i]) FillList(lists_[i].get(), static_cast<SearchList>(i), texts[i]);
+  }
+  if (lists_[LIST_GENRE] && lists_[LIST_GENRE]->IsAlive()) lists_[LIST_GENRE]->ShowWindow(Win::SW_SHOW);
 }
 
 void TYX_Library_SearchWnd::RefreshList1() {
@@ -172,9 +221,7 @@ Win::LRESULT TYX_Library_SearchWnd::OnComboSelChange(Win::WPARAM wParam, Win::LP
   if (wParam == 0) {
     ++rebuilds_;
     LayoutLists();
-    RefreshList1();
-    RefreshList2();
-    RefreshList3();
+    RebuildAllLists();
     return 0;
   }
   const auto hwnd = reinterpret_cast<Win::HWND>(wParam);

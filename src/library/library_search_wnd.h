@@ -92,6 +92,8 @@ class TYX_Library_SearchWnd : public Win::Window {
   void GetFilter(SearchList which, std::string& text, bool& active) const;
   // Collects the distinct texts of one field over the songs passing the filters, and refills the list.
   void RebuildList(SearchList which, const Filter& genre, const Filter& artist);
+  // The full rebuild: the three lists from every song, in one pass over the playlist.
+  void RebuildAllLists();
 
   TYX_LibraryManager* manager_ = nullptr;                    // panel thread; owned by the host
   ENUM_STOCK_PLAYLIST playlistId_ = STOCK_PLAYLIST_LIBRARY;  // panel thread, like every field below
