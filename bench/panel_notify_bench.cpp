@@ -2,7 +2,8 @@
 // cleared sync list of N songs posts one notice per entry) must cause exactly one search refill, 400 ms
 // after the last notice. Reports the notices, the time the panel took to take them in, the delay from
 // the last notice to the refill and the number of refills.
-// Usage: panel_notify_bench [entries]   (default 1000)
+// The library holds a quarter of a million songs, as a large collection does.
+// Usage: panel_notify_bench [entries] [songs]   (defaults 1000 and 250000)
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::durati
 int main(int argc, char** argv) {
   namespace Win = TYX::Win;
   const int entries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+  const int songs = std::max(entries, argc > 2 ? std::atoi(argv[2]) : 250000);
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("panel_notify_bench." + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "music");
   int status = 0;
@@ -43,13 +45,17 @@ int main(int argc, char** argv) {
     auto& store = *opened.store;
     TYX::TYX_Playlist* library = store.GetStockPlaylist(TYX::STOCK_PLAYLIST_LIBRARY);
     TYX::TYX_Playlist* sync = store.GetStockPlaylist(TYX::STOCK_PLAYLIST_SYNC);
-    for (int i = 0; i < entries; ++i) {
-      const std::string path = (dir / "music" / ("song" + std::to_string(i) + ".mp3")).string();
+    store.GetLibrary()->BeginUpdate();
+    for (int i = 0; i < songs; ++i) {
+      const std::string folder = "a" + std::to_string(i / 1000);
+      if (i % 1000 == 0) std::filesystem::create_directories(dir / "music" / folder);
+      const std::string path = (dir / "music" / folder / ("song" + std::to_string(i) + ".mp3")).string();
       std::FILE* f = std::fopen(path.c_str(), "wb");
       if (f != nullptr) std::fclose(f);
-      const std::uint32_t index = library->InsertItem(path, 0, TYX::kItemKindFile);
-      sync->InsertItem(library->GetItem(index), 0);
+      const std::uint32_t position = library->InsertItem(path, 0, TYX::kItemKindFile);
+      if (i < entries) sync->InsertItem(library->GetItem(position), 0);
     }
+    if (!store.GetLibrary()->EndUpdate()) std::fprintf(stderr, "commit failed\n");
 
     Win::Window host;
     int noticesSeen = 0;
@@ -81,6 +87,7 @@ int main(int argc, char** argv) {
     Win::PumpUntil([] { return false; }, 1000);
     const int refreshes = search->RebuildCount() - before;
 
+    std::printf("library of %d songs\n", songs);
     std::printf("notices %d (entries %d) in %.1f ms, taken in by the panel %.1f ms after the first removal\n", noticesSeen, entries,
                 Ms(t0, lastNotice), Ms(t0, t1));
     std::printf("refresh %.1f ms after the last notice; refreshes: %d\n", Ms(lastNotice, t2), refreshes);

@@ -76,6 +76,11 @@ int main(int argc, char** argv) {
   std::printf("sonvar import, process   %.0f files/s (exit status %d)\n", importRate,
               WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   std::printf("ratio import / TagLib    %.2f (target >= 0.7)\n", importRate / tagRate);
+  // TYX_BENCH_KEEP=1 keeps the folder (music/ and the library in data/) for profiling a single run.
+  if (const char* keep = std::getenv("TYX_BENCH_KEEP"); keep != nullptr && *keep == '1') {
+    std::printf("kept in %s\n", base.c_str());
+    return 0;
+  }
   std::error_code ec;
   fs::remove_all(base, ec);
   return 0;
