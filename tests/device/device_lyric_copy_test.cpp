@@ -163,6 +163,11 @@ TEST_F(LyricTransferTest, IsLyricCDCHandsOutACopyOfItsOwnForEachSong) {
   WriteAt(other, "x");
   Device::TYX_PhoneLyricCopy::Remove(other);
   EXPECT_TRUE(fs::exists(other));
+  const std::string look = tmp_ + "/tyx_lyric_lookalike/notes.txt";
+  WriteAt(look, "x");
+  Device::TYX_PhoneLyricCopy::Remove(look);
+  EXPECT_TRUE(fs::exists(look)) << "only a .kcp copy is removed";
+  fs::remove_all(tmp_ + "/tyx_lyric_lookalike");
   // Without a phone there is no copy and the new path is emptied.
   client_->Disconnect(dmGetCurrentDevice(1));
   std::string none = "stale";
