@@ -193,12 +193,8 @@ std::string TYX_DeviceFilePrepDefault::ProcessFile(TYX_DeviceTransContext& conte
     return Texts::kCancelled;
   }
   const std::string folder = context.DeviceFolder();
-  FileInfo listing;
-  dmGetFileList(device, listing, 0);
-  if (listing.Find(name) >= 0 && dmDeleteFile(device, folder + name) != 1) {
-    if (phone) context.SendFileEnd(dm_tc_refused);
-    return Texts::kDeleteFailed;
-  }
+  // The put replaces a phone file of the same name only once the new copy is whole, so the old copy
+  // is not deleted first: a failed or cancelled put leaves the phone's song as it was.
   context.SetCurrentFileSize(static_cast<std::int64_t>(Util::GetFileSize(source)));
   if (phone) dmPutFileMode(0);
   if (dmPutFile(device, source, folder + name, nullptr, 0) != 1) return Texts::kTransferError;

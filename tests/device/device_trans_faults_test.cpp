@@ -71,6 +71,30 @@ TEST_F(TransferFaults, CancelDuringAPutEndsItAndMarksTheRestCancelled) {
   EXPECT_TRUE(parent_.reports.back().end);
 }
 
+TEST_F(TransferFaults, ACancelledReplacementKeepsThePhonesOldCopy) {
+  const unsigned phone = Plug("phone", PhoneProfile());
+  // Far from the old copy's size, so the phone's file is not taken for this song.
+  const std::string song = Song("a.mp3", 128, 12.0);
+  const std::string old = "the phone's older copy of a.mp3";
+  WriteAt(PhoneFile("phone", "a.mp3"), old);
+  gate_.Arm(kChunk);
+  auto& c = Controller();
+  ASSERT_EQ(c.Start(phone, {song}, 0, 0), 1);
+  ASSERT_TRUE(WaitHeld());
+  c.Cancel();
+  ASSERT_TRUE(WaitEnd(1));
+  EXPECT_EQ(c.GetRecord(song).state, TYX_DeviceTransControl::ess_cancelled);
+  EXPECT_EQ(ReadFileBytes(PhoneFile("phone", "a.mp3")), old);
+  EXPECT_EQ(UnfinishedPutsUnder(Root("phone")), 0);
+
+  // Sent again to the end, the new copy replaces the old one.
+  c.IsStarted();
+  ASSERT_EQ(c.Start(phone, {song}, 0, 0), 1);
+  ASSERT_TRUE(WaitEnd(2));
+  EXPECT_EQ(c.GetRecord(song).state, TYX_DeviceTransControl::ess_complete);
+  EXPECT_EQ(ReadFileBytes(PhoneFile("phone", "a.mp3")), ReadFileBytes(song));
+}
+
 TEST_F(TransferFaults, CancelBetweenFilesKeepsWhatArrived) {
   const unsigned phone = Plug("phone", PhoneProfile());
   const std::vector<std::string> files{Song("a.mp3"), Song("b.mp3"), Song("c.mp3")};
