@@ -49,6 +49,7 @@ bool LooksLike(const std::string& ext, const unsigned char* p, std::size_t n) {
   }
   if (is(".m4a")) return StartsWith(p, n, "ftyp", 4);
   if (is(".mmf")) return StartsWith(p, n, "MMMD");
+  if (is(".mid") || is(".midi")) return StartsWith(p, n, "MThd");
   return true;  // formats without a signature we check: any content
 }
 

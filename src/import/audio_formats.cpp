@@ -19,6 +19,9 @@ const std::vector<TYX_AudioFormat>& AudioFormatTable() {
       {".FLAC", "FLAC Format", FileType::FLAC},
       {".M4A", "MPEG-4 AAC Format", FileType::M4A},
       {".OPUS", "Opus Format", FileType::OPUS},
+      // Ringtones: the ringtone page lists MIDI melodies beside the SMAF ones above.
+      {".MID", "MIDI Format", FileType::MIDI},
+      {".MIDI", "MIDI Format", FileType::MIDI},
   };
   return table;
 }

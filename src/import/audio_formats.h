@@ -15,7 +15,7 @@ struct TYX_AudioFormat {
   TYX_FILETYPE type;
 };
 
-// The ten classic formats in their fixed order, then FLAC, M4A (AAC) and Opus.
+// The ten classic formats in their fixed order, then FLAC, M4A (AAC), Opus and MIDI ringtones.
 const std::vector<TYX_AudioFormat>& AudioFormatTable();
 // True when the name's extension is one of the table's.
 bool IsAudioFileName(const std::string& name);

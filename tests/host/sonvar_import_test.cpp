@@ -49,6 +49,20 @@ TEST_F(SonvarImportTest, FolderImportReportsTheDamagedFileAndASecondRunAddsNothi
   EXPECT_EQ(CountPlaylist(STOCK_PLAYLIST_TRANSFERRED), 0u);
 }
 
+TEST_F(SonvarImportTest, MidiRingtonesJoinTheRingtonePageAndAFakeOneIsNamed) {
+  std::filesystem::create_directories(Music() + "/ringtones");
+  const std::string chime = MakeMidi("ringtones/chime.mid");
+  const std::string fake = MakeDamaged("ringtones/fake.mid");
+  const ProgramRun run = SonvarData({"import", Music() + "/ringtones"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("added 1, already there 0, failed 1"));
+  EXPECT_THAT(run.out, HasSubstr("failed: " + fake + ": damaged"));
+  const ProgramRun ls = SonvarData({"-q", "ls", "ringtones", "--format", "title,format"});
+  ASSERT_EQ(ls.exitCode, 0) << ls.err;
+  EXPECT_THAT(ls.out, HasSubstr("chime"));
+  EXPECT_THAT(ls.out, Not(HasSubstr("fake")));
+}
+
 TEST_F(SonvarImportTest, FilesImportCleanlyAndMissingPathsAreRefusedBeforeAnything) {
   const ProgramRun good = SonvarData({"import", Music() + "/a/봄날.mp3", Music() + "/b/morning.wav"});
   EXPECT_EQ(good.exitCode, 0) << good.err;

@@ -144,7 +144,7 @@ TEST(AudioFormatsTest, PatternsMatchExtensionsWithoutRegardToCase) {
   EXPECT_FALSE(MatchesPatterns("mp3", patterns));
   EXPECT_TRUE(MatchesPatterns("c.txt", SplitPatterns("*.*;*.mp3")));
   EXPECT_FALSE(MatchesPatterns("a.mp3", {}));
-  for (const char* name : {"x.flac", "x.M4A", "x.Opus", "x.mma2", "x.ma3", "x.AMF"}) {
+  for (const char* name : {"x.flac", "x.M4A", "x.Opus", "x.mma2", "x.ma3", "x.AMF", "x.mid", "x.MIDI"}) {
     EXPECT_EQ(IsAudioFileName(name), std::string(name) != "x.mma2") << name;
   }
   EXPECT_FALSE(IsAudioFileName("dir.mp3/readme"));
