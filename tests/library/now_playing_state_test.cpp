@@ -69,6 +69,15 @@ TEST_F(NowPlayingStateTest, TheFileKeepsTheSongAndThePlayStateWholeOrNotAtAll) {
   for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) entries += e.path().filename().string().rfind("state.imx", 0) == 0;
   EXPECT_EQ(entries, 1);
 
+  // A path that the line format cannot hold is not kept, and the file keeps the last state.
+  const std::string kept = ReadAll(file);
+  TYX_NowPlayingList odd;
+  odd.SetLastPlayState(MakeMedia("two\nlines.wav"), 3);
+  error.clear();
+  EXPECT_FALSE(odd.Save(file, &error));
+  EXPECT_NE(error.find("line break"), std::string::npos) << error;
+  EXPECT_EQ(ReadAll(file), kept);
+
   // Damaged files are refused, change nothing here and stay as they were.
   for (const std::string& bad : {std::string("garbage"), std::string("sonvar-now-playing 1\nstate x\npath /a\n"),
                                  std::string("sonvar-now-playing 1\nstate 99999999999\npath /a\n"),
