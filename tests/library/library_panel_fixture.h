@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "library/library_search_wnd.h"
 #include "platform/os_services.h"
 #include "platform/window.h"
+#include "helpers/media_fixtures.h"
 #include "helpers/temp_dir.h"
 
 namespace TYX::Library::Test {
@@ -56,6 +58,18 @@ class PanelTest : public ::testing::Test {
       }
       EXPECT_TRUE(item->SetDuration(seconds));
     }
+    return index;
+  }
+  // A real one-second MP3 put into the library and playlist 2; returns its library index.
+  std::uint32_t AddRealMp3(const std::string& name) {
+    const std::string path = SongPath(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    TYX::Test::SynthOptions options;
+    options.seconds = 1.0;
+    EXPECT_EQ(TYX::Test::SynthesizeAudio(path, TYX::Test::SynthFormat::MP3, options), "");
+    const std::uint32_t index = store_->GetLibrary()->InsertItem(path, kItemKindFile);
+    EXPECT_NE(index, kNoLibraryIndex);
+    EXPECT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
     return index;
   }
   // Where the panel keeps the now-playing state: beside the program.

@@ -128,17 +128,7 @@ class TransferTaggingTest : public PanelTest {
     InstallDeviceMgrClient(client_);
     return root + "/MUSIC";
   }
-  std::uint32_t AddMp3(const std::string& name) {
-    const std::string path = SongPath(name);
-    fs::create_directories(fs::path(path).parent_path());
-    TYX::Test::SynthOptions options;
-    options.seconds = 1.0;
-    EXPECT_EQ(TYX::Test::SynthesizeAudio(path, TYX::Test::SynthFormat::MP3, options), "");
-    const std::uint32_t index = store_->GetLibrary()->InsertItem(path, kItemKindFile);
-    EXPECT_NE(index, kNoLibraryIndex);
-    EXPECT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
-    return index;
-  }
+  std::uint32_t AddMp3(const std::string& name) { return AddRealMp3(name); }
   // Sends the whole library through the transfer dialog and answers the report.
   void SendAll() {
     ASSERT_EQ(panel_.Refresh("000000"), 0);

@@ -145,14 +145,7 @@ class TransferPanelTest : public PanelTest {
   }
   // A real MP3 in the library.
   std::uint32_t AddMp3(const std::string& name, const std::string& title) {
-    const std::string path = SongPath(name);
-    fs::create_directories(fs::path(path).parent_path());
-    TYX::Test::SynthOptions options;
-    options.seconds = 1.0;
-    EXPECT_EQ(TYX::Test::SynthesizeAudio(path, TYX::Test::SynthFormat::MP3, options), "");
-    const std::uint32_t index = store_->GetLibrary()->InsertItem(path, kItemKindFile);
-    EXPECT_NE(index, kNoLibraryIndex);
-    EXPECT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
+    const std::uint32_t index = AddRealMp3(name);
     EXPECT_TRUE(Item(index)->SetTitle(title));
     return index;
   }
