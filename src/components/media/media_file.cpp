@@ -16,10 +16,12 @@
 #include <taglib/wavfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "components/media/checked_file_stream.h"
+#include "components/media/read_only_file_stream.h"
 #include "components/media/legacy_text.h"
 #include "components/media/tag_formats.h"
 #include "components/media/taglib_text.h"
@@ -451,16 +453,10 @@ std::optional<MediaFormat> FormatOfPath(const std::string& path) {
 bool ReadMediaFile(const std::string& path, MediaFormat format, bool withImage, MediaTags& tags,
                    StreamFacts& facts, std::string& error, bool measureAudio) {
   InstallLegacyTextHandlers();
-  // Only a regular file: opening a FIFO would wait for a writer.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
-    error = "not a regular file: " + path;
-    return false;
-  }
-  // Opened read-only, so a parse can never write.
-  TagLib::FileStream stream(path.c_str(), true);
+  // Opened read-only, so a parse can never write; only a regular file is taken.
+  ReadOnlyFileStream stream(path);
   if (!stream.isOpen()) {
-    error = "cannot open the file: " + path;
+    error = stream.ErrorNumber() == ENOENT ? "no such file: " + path : stream.Error();
     return false;
   }
   facts.fileSize = static_cast<std::uint64_t>(stream.length() > 0 ? stream.length() : 0);

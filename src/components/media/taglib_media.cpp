@@ -96,11 +96,6 @@ std::shared_ptr<TYX_TagLibMedia> TYX_TagLibMedia::Open(const std::string& path, 
     error = "not a supported media format (mp3, ogg, wma, asf, wav, flac, m4a, opus): " + path;
     return nullptr;
   }
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::path(path), ec)) {
-    error = (fs::exists(fs::path(path), ec) ? "not a regular file: " : "no such file: ") + path;
-    return nullptr;
-  }
   std::shared_ptr<TYX_TagLibMedia> media(new TYX_TagLibMedia(path, flag, *format));
   if (!ReadMediaFile(path, *format, true, media->tags_, media->facts_, error)) return nullptr;
   error.clear();

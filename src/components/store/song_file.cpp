@@ -1,5 +1,7 @@
 #include "components/store/song_file.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -72,14 +74,14 @@ std::uint32_t TYX_SongFile::LyricFileFlags(const std::string& path) {
 }
 
 bool TYX_SongFile::Read(const std::string& path, TYX_Media* media, TYX_LibraryItemData& data) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) {
+  // One look at the file gives both its kind and its size.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     data.fileExists = false;
     return false;
   }
   data.fileExists = true;
-  auto size = fs::file_size(path, ec);
-  if (!ec) data.Number(ItemNumber::FileSize) = size;
+  data.Number(ItemNumber::FileSize) = static_cast<std::uint64_t>(st.st_size);
 
   TYX_MediaPtr opened;
   if (media == nullptr) {
