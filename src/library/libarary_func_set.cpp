@@ -69,14 +69,34 @@ std::uint32_t TYX_Libarary_FuncSet::ShowAddFilesDialog(HWND parent, const std::v
   if (!files) return kNothingAdded;
   std::vector<tagPathItem> items;
   if (!RunList(parent, *files, ADDTYPE_FILES, kNoLibraryIndex, false, &items)) return kNothingAdded;
-  for (ENUM_STOCK_PLAYLIST id : playlists) {
-    TYX_Playlist* list = libraryManager_->GetStockPlaylist(id);
-    if (list == nullptr) continue;
-    for (const tagPathItem& item : items) {
-      if (item.libraryIndex != kNoLibraryIndex) list->InsertItem(item.libraryIndex, 0);
-    }
-  }
+  AddToStockPlaylists(items, playlists);
   return 0;
+}
+
+void TYX_Libarary_FuncSet::AddToStockPlaylists(const std::vector<tagPathItem>& items,
+                                               const std::vector<ENUM_STOCK_PLAYLIST>& playlists) {
+  TYX_Library* library = libraryManager_->GetLibrary();
+  if (library == nullptr) return;
+  auto addAll = [&](bool retry) {
+    for (ENUM_STOCK_PLAYLIST id : playlists) {
+      TYX_Playlist* list = libraryManager_->GetStockPlaylist(id);
+      if (list == nullptr) continue;
+      for (const tagPathItem& item : items) {
+        if (item.libraryIndex == kNoLibraryIndex) continue;
+        // After a lost batch, a song some other change put in meanwhile is not put in twice.
+        if (retry && list->FindItem(item.libraryIndex) != kNoPosition) continue;
+        if (list->InsertItem(item.libraryIndex, 0) == kNoPosition)
+          TYX_Log::Instance()->Add("TYX_Libarary_FuncSet::AddToStockPlaylists - song %u not put in list %d",
+                                   item.libraryIndex, static_cast<int>(id));
+      }
+    }
+  };
+  // One transaction for the whole run: a commit per song costs more than reading the song's tags.
+  library->BeginUpdate();
+  addAll(false);
+  if (library->EndUpdate()) return;
+  TYX_Log::Instance()->Add("TYX_Libarary_FuncSet::AddToStockPlaylists - the batch was lost; adding song by song");
+  addAll(true);
 }
 
 std::uint32_t TYX_Libarary_FuncSet::ShowAddFolderDialog(HWND parent, bool toPlaylist, std::uint32_t target) {

@@ -76,6 +76,9 @@ class TYX_Libarary_FuncSet {
   const TYX_ImportSummary& GetLastSummary() const { return lastSummary_; }
 
  private:
+  // Puts the run's songs at the end of each stock list, in one batch; a lost batch is done again song
+  // by song.
+  void AddToStockPlaylists(const std::vector<tagPathItem>& items, const std::vector<ENUM_STOCK_PLAYLIST>& playlists);
   // Runs a list through the popup; true when the run completed (modal result 1). Appends the
   // collected items to addedItems and, when asked, hands them out.
   bool RunList(Win::HWND parent, const std::vector<std::string>& paths, int type, std::uint32_t target,
