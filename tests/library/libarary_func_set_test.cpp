@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "helpers/scripted_user_agent.h"
+#include "helpers/small_file_system.h"
 #include "import/import_test_support.h"
 #include "library/band_wnd_messages.h"
 #include "library/libarary_func_set.h"
@@ -99,6 +100,60 @@ TEST_F(FuncSetTest, TheStockPlaylistVariantAppendsEvenSongsThatWereThereAlready)
   EXPECT_EQ(Playlist(STOCK_PLAYLIST_NOWPLAYING)->CountItem(), 2u);
   EXPECT_EQ(Playlist(STOCK_PLAYLIST_NOWPLAYING)->GetItem(1), index);
   EXPECT_EQ(Playlist(STOCK_PLAYLIST_SYNC)->CountItem(), 1u);
+  EXPECT_FALSE(watchdog.Fired());
+}
+
+// The store as the function set sees it, with a hook each time a stock list is asked for.
+class HookedManager : public TYX_LibraryManager {
+ public:
+  explicit HookedManager(TYX_LibraryManager& store) : store_(store) {}
+  std::function<void()> onStockPlaylist;
+  TYX_Library* GetLibrary() override { return store_.GetLibrary(); }
+  TYX_Playlist* GetStockPlaylist(ENUM_STOCK_PLAYLIST id) override {
+    if (onStockPlaylist) onStockPlaylist();
+    return store_.GetStockPlaylist(id);
+  }
+  TYX_LibraryItem* GetLibraryItem(std::uint32_t index) override { return store_.GetLibraryItem(index); }
+  std::int32_t PackLibrary() override { return store_.PackLibrary(); }
+  std::string ExtractFullLyrics(const std::string& path) override { return store_.ExtractFullLyrics(path); }
+  void RegisterNotify(HWND hwnd) override { store_.RegisterNotify(hwnd); }
+  void UnregisterNotify(HWND hwnd) override { store_.UnregisterNotify(hwnd); }
+
+ private:
+  TYX_LibraryManager& store_;
+};
+
+TEST_F(FuncSetTest, StockListAddsLostWithTheirBatchAreMadeAgainSongBySong) {
+  TYX::Test::SmallFileSystem disk(4u << 20);
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Error();
+  auto opened = Store::TYX_LibraryStore::Open(disk.File("music.db"));
+  ASSERT_TRUE(opened.store) << opened.error;
+  HookedManager manager(*opened.store);
+  // The disk is full while the batch is written, and has room again when the adds are made once more.
+  int asked = 0;
+  manager.onStockPlaylist = [&] {
+    if (++asked == 1) disk.FillUp();
+    if (asked == 3) disk.Release();
+  };
+  ScopedUserAgent agent;
+  ModalWatchdog watchdog;
+  const std::vector<std::string> songs = {Song("lost/a.mp3"), Song("lost/b.mp3"), Song("lost/c.mp3")};
+  FuncSet funcs(&manager);
+  agent->ExpectFiles(songs);
+  EXPECT_EQ(funcs.ShowAddFilesDialog(nullptr, {STOCK_PLAYLIST_NOWPLAYING, STOCK_PLAYLIST_SYNC}), 0u);
+  EXPECT_EQ(asked, 4) << "two lists, each asked for in the batch and once more";
+  std::vector<std::uint32_t> indexes;
+  for (const std::string& song : songs) indexes.push_back(opened.store->GetLibrary()->FindItem(song));
+  for (ENUM_STOCK_PLAYLIST id : {STOCK_PLAYLIST_NOWPLAYING, STOCK_PLAYLIST_SYNC}) {
+    TYX_Playlist* list = opened.store->GetStockPlaylist(id);
+    ASSERT_EQ(list->CountItem(), 3u) << "list " << id;
+    for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(list->GetItem(i), indexes[i]);
+  }
+  // And they are in the file.
+  opened.store.reset();
+  auto again = Store::TYX_LibraryStore::Open(disk.File("music.db"));
+  ASSERT_TRUE(again.store) << again.error;
+  EXPECT_EQ(again.store->GetStockPlaylist(STOCK_PLAYLIST_SYNC)->CountItem(), 3u);
   EXPECT_FALSE(watchdog.Fired());
 }
 
