@@ -23,6 +23,7 @@ extern "C" {
 #include "rip_command.h"
 #include "host_session.h"
 #include "import_command.h"
+#include "large_page_heap.h"
 #include "list_command.h"
 #include "page_directory.h"
 #include "phone_connection.h"
@@ -444,6 +445,8 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A listing of a large library lives in a hundred megabytes of small allocations.
+  UseLargePageHeap(std::size_t{512} << 20);
   try {
     return Main(argc, argv);
   } catch (const std::exception& e) {
