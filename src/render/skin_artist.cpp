@@ -257,14 +257,14 @@ void DrawFrames(cairo_t* cr, const TYX_SkinImage& image) {
       Note(cr, 38, 28, 20, Hex(0x3B3150));
     } else if (id == 20347) {
       RoundedRect(cr, 0.5, 0.5, W - 1, H - 1, H / 2);
+      FillGradient(cr, 0, 0, W, H, Hex(0xB48ADB), Hex(0x7446A8));
+      cairo_new_path(cr);
+    } else if (id == 20427) {
+      RoundedRect(cr, 0.5, 0.5, W - 1, H - 1, H / 2);
       FillGradient(cr, 0, 0, W, H, Hex(0xE2DDE8), Hex(0xF4F2F7));
       Set(cr, Hex(0xB9AFC8));
       cairo_set_line_width(cr, 1);
       cairo_stroke(cr);
-    } else if (id == 20427) {
-      RoundedRect(cr, 0.5, 0.5, W - 1, H - 1, H / 2);
-      FillGradient(cr, 0, 0, W, H, Hex(0xB48ADB), Hex(0x7446A8));
-      cairo_new_path(cr);
     } else if (id >= 20437 && id <= 20440) {
       Set(cr, Hex(0xE6E1EC));
       cairo_paint(cr);
@@ -283,6 +283,37 @@ void DrawFrames(cairo_t* cr, const TYX_SkinImage& image) {
       cairo_rectangle(cr, 0, 0, W, H);
       FillGradient(cr, 0, 0, W, H, Hex(0xF6F3FA), Hex(0xE6DFF0));
       cairo_new_path(cr);
+    } else if (id >= 8007 && id <= 8011) {
+      // Popup buttons carry white captions, so their face is the dark selected look.
+      Button(cr, x, fw, H, ButtonLook(3, 5), 3);
+    } else if (id == 20250) {
+      // The popup's title bar: the title is written on it in white.
+      cairo_rectangle(cr, 0, 0, W, H);
+      FillGradient(cr, 0, 0, W, H, Hex(0x8A62B8), Hex(0x5B3690));
+      cairo_new_path(cr);
+      Set(cr, Hex(0x472A74));
+      cairo_rectangle(cr, 0, H - 1, W, 1);
+      cairo_fill(cr);
+    } else if (id == 20251) {
+      RoundedRect(cr, 0.5, 0.5, W - 1, H - 1, 3);
+      FillGradient(cr, 0, 0, W, H, Hex(0xA27CCB), Hex(0x6F4AA0));
+      Set(cr, Hex(0xD9CCEA));
+      cairo_set_line_width(cr, 1);
+      cairo_stroke(cr);
+      Set(cr, Hex(0xFFFFFF));
+      cairo_set_line_width(cr, 1.6);
+      cairo_move_to(cr, 5, 5);
+      cairo_line_to(cr, W - 5, H - 5);
+      cairo_move_to(cr, W - 5, 5);
+      cairo_line_to(cr, 5, H - 5);
+      cairo_stroke(cr);
+    } else if (id == 20530) {
+      Set(cr, Hex(0x6B419E));
+      cairo_set_line_width(cr, 2);
+      cairo_move_to(cr, 3, H / 2);
+      cairo_line_to(cr, W / 2 - 1, H - 4);
+      cairo_line_to(cr, W - 3, 3);
+      cairo_stroke(cr);
     } else if (id == 20443) {
       Triangle(cr, W / 2, H / 2, 8, 0, Hex(0x3B3150));
     } else {

@@ -110,8 +110,17 @@ void TYX_ComboBox::PaintContent(DisplayList& dc) {
   text.left += 3;
   text.right -= 16;
   if (cur_ >= 0) dc.Text(text, items_[static_cast<size_t>(cur_)].text, DefaultFont(), 0x4C4C4C);
-  // The drop-down arrow area.
-  dc.FillRect(Rect{rc.right - 16, rc.top, rc.right, rc.bottom}, 0xCECAC8);
+  // The drop-down arrow area, with its arrow, and a frame around the whole box.
+  dc.FillRect(Rect{rc.right - 16, rc.top, rc.right, rc.bottom}, 0xECE1E6);
+  const int cx = rc.right - 8, cy = (rc.top + rc.bottom) / 2 - 1;
+  const COLORREF arrow = IsWindowEnabled() ? 0x50313B : 0xA0A0A0;
+  for (int row = 0; row < 4; ++row) dc.Line(Point{cx - 3 + row, cy + row}, Point{cx + 4 - row, cy + row}, arrow);
+  const COLORREF frame = 0xC8AFB9;
+  dc.Line(Point{rc.left, rc.top}, Point{rc.right - 1, rc.top}, frame);
+  dc.Line(Point{rc.left, rc.bottom - 1}, Point{rc.right - 1, rc.bottom - 1}, frame);
+  dc.Line(Point{rc.left, rc.top}, Point{rc.left, rc.bottom - 1}, frame);
+  dc.Line(Point{rc.right - 1, rc.top}, Point{rc.right - 1, rc.bottom - 1}, frame);
+  dc.Line(Point{rc.right - 16, rc.top}, Point{rc.right - 16, rc.bottom - 1}, frame);
 }
 
 }  // namespace TYX::Controls

@@ -73,11 +73,18 @@ std::vector<TYX_SkinImage> TYX_Skin::DefaultImages() {
       {20189, {8, 22}, 1, "list header right"},
       {20190, {2, 22}, 1, "list header separator"},
       {20519, {8, 22}, 1, "list header sort mark"},
-      // Popups and dialogs.
+      // Popups and dialogs: the frame's title bar and close box, and one button face per button set.
+      {8007, {73, 22}, 1, "popup buttons: OK"},
+      {8008, {73, 22}, 1, "popup buttons: OK and cancel"},
+      {8009, {73, 22}, 1, "popup buttons: next and cancel"},
+      {8010, {73, 22}, 1, "popup buttons: confirm"},
+      {8011, {73, 22}, 1, "popup buttons: yes and no"},
+      {20250, {400, 30}, 1, "popup title bar"},
+      {20251, {16, 16}, 1, "popup close box"},
       {20253, {16, 16}, 1, "add-files title icon"},
       {20282, {96, 96}, 1, "transfer result picture"},
-      {20347, {300, 12}, 1, "progress bar track"},
-      {20427, {300, 12}, 1, "progress bar fill"},
+      {20347, {300, 12}, 1, "progress bar fill"},
+      {20427, {300, 12}, 1, "progress bar track"},
       {20437, {4, 5}, 1, "splitter left"},
       {20438, {4, 5}, 1, "splitter right"},
       {20439, {16, 5}, 1, "splitter middle"},
@@ -92,6 +99,7 @@ std::vector<TYX_SkinImage> TYX_Skin::DefaultImages() {
       {20514, {296, 20}, 4, "toolbar power search"},
       {20515, {264, 20}, 4, "toolbar add menu (sync list)"},
       {20520, {760, 50}, 1, "sync area background"},
+      {20530, {16, 16}, 1, "menu check mark icon"},
   };
   return images;
 }

@@ -82,8 +82,10 @@ TEST_F(SonvarTest, ShotDrawsEachDialogAtItsOwnSizeAndClosesItUnused) {
     args.insert(args.end(), {"--png", png});
     const ProgramRun run = SonvarData(args);
     ASSERT_EQ(run.exitCode, 0) << c.screen.front() << ": " << run.err;
-    // Every character of the dialog's texts had a glyph.
+    // Every character of the dialog's texts had a glyph, and the frame, its close box and its buttons
+    // their skin images.
     EXPECT_THAT(run.err, ::testing::Not(HasSubstr("without a glyph"))) << c.screen.front();
+    EXPECT_THAT(run.err, ::testing::Not(HasSubstr("missing"))) << c.screen.front();
     const PngHeader h = ReadPngHeader(png);
     ASSERT_TRUE(h.valid) << c.screen.front();
     EXPECT_EQ(h.width, c.width) << c.screen.front();
@@ -115,6 +117,7 @@ TEST_F(SonvarTest, ShotDrawsTheRippingDialogOfACdImage) {
   const std::string png = Root() + "/rip.png";
   const ProgramRun run = SonvarData({"shot", "rip-dialog", "--cd-image", Root() + "/disc.cue", "--png", png});
   ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.err, ::testing::Not(HasSubstr("missing")));
   const PngHeader h = ReadPngHeader(png);
   ASSERT_TRUE(h.valid);
   EXPECT_EQ(h.width, 400u);
