@@ -146,7 +146,10 @@ std::string Picture(const Render::TYX_WindowSnapshot& shot, const std::string& p
     error = out.error;
     return {};
   }
-  return "wrote " + png + " (" + std::to_string(out.size.cx) + " x " + std::to_string(out.size.cy) + ")";
+  std::string summary = "wrote " + png + " (" + std::to_string(out.size.cx) + " x " + std::to_string(out.size.cy) + ")";
+  if (out.missingImages) summary += "; " + std::to_string(out.missingImages) + " skin images missing";
+  if (out.missingGlyphs) summary += "; " + std::to_string(out.missingGlyphs) + " characters without a glyph";
+  return summary;
 }
 
 // What the report says, read off the dialog as a person reads it: its title and texts, and the rows of

@@ -283,7 +283,7 @@ void DrawFrames(cairo_t* cr, const TYX_SkinImage& image) {
       cairo_rectangle(cr, 0, 0, W, H);
       FillGradient(cr, 0, 0, W, H, Hex(0xF6F3FA), Hex(0xE6DFF0));
       cairo_new_path(cr);
-    } else if (id >= 8007 && id <= 8011) {
+    } else if (id == 1 || id == 2 || (id >= 8007 && id <= 8011)) {
       // Popup buttons carry white captions, so their face is the dark selected look.
       Button(cr, x, fw, H, ButtonLook(3, 5), 3);
     } else if (id == 20250) {

@@ -74,6 +74,8 @@ std::vector<TYX_SkinImage> TYX_Skin::DefaultImages() {
       {20190, {2, 22}, 1, "list header separator"},
       {20519, {8, 22}, 1, "list header sort mark"},
       // Popups and dialogs: the frame's title bar and close box, and one button face per button set.
+      {1, {73, 22}, 1, "popup buttons: close"},
+      {2, {73, 22}, 1, "popup buttons: cancel"},
       {8007, {73, 22}, 1, "popup buttons: OK"},
       {8008, {73, 22}, 1, "popup buttons: OK and cancel"},
       {8009, {73, 22}, 1, "popup buttons: next and cancel"},

@@ -292,6 +292,8 @@ TEST_F(SonvarSendTest, ShotDrawsTheTransferDialogAndTheReportOfARealSend) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(PngSize(dialog), std::make_pair(494, 250));
   EXPECT_THAT(run.err, HasSubstr("wrote " + dialog + " (494 x 250)"));
+  // Every skin image of the frame and its buttons was there.
+  EXPECT_THAT(run.err, Not(HasSubstr("missing")));
   EXPECT_TRUE(fs::exists(PhoneFile(phone, "morning.mp3")));
 
   // A report with a failed song keeps its list: the window is 300 high.
@@ -300,6 +302,8 @@ TEST_F(SonvarSendTest, ShotDrawsTheTransferDialogAndTheReportOfARealSend) {
   EXPECT_EQ(failed.exitCode, 1);
   EXPECT_EQ(PngSize(report), std::make_pair(494, 300));
   EXPECT_THAT(failed.out, HasSubstr("failed: " + ogg_));
+  EXPECT_THAT(failed.out + failed.err, HasSubstr("wrote " + report));
+  EXPECT_THAT(failed.out + failed.err, Not(HasSubstr("missing")));
 
   EXPECT_EQ(SonvarData({"shot", "report", "--png", report, "--phone", phone}).exitCode, 2);
   EXPECT_EQ(SonvarData({"shot", "library", "--png", report, "--phone", phone}).exitCode, 2);
