@@ -82,6 +82,23 @@ TEST(ReadOnlyFileStream, GoingBackAndForthBetweenHeadAndTailReadsEachBlockOnce) 
   EXPECT_EQ(s.BlocksRead(), 8u) << "the first block was pushed out by the sweep";
 }
 
+TEST(ReadOnlyFileStream, OnlyReadsLargerThanTwoBlocksGoAroundTheCache) {
+  TempDir dir;
+  const std::string bytes = Pattern(12 * ReadOnlyFileStream::kBlockSize);
+  ReadOnlyFileStream s(dir.Write("big.flac", bytes));
+  ASSERT_TRUE(s.isOpen());
+  // Two whole blocks are still cached: reading inside them again costs nothing.
+  EXPECT_EQ(Read(s, 0, 2 * kBlock), bytes.substr(0, 2 * kBlock));
+  EXPECT_EQ(s.BlocksRead(), 2u);
+  EXPECT_EQ(Read(s, kBlock + 7, 100), bytes.substr(kBlock + 7, 100));
+  EXPECT_EQ(s.BlocksRead(), 2u);
+  // A picture-sized read goes straight to the file and leaves the cached blocks where they are.
+  EXPECT_EQ(Read(s, 4 * kBlock, 2 * kBlock + 1), bytes.substr(4 * kBlock, 2 * kBlock + 1));
+  EXPECT_EQ(s.BlocksRead(), 2u);
+  EXPECT_EQ(Read(s, 3, 100), bytes.substr(3, 100));
+  EXPECT_EQ(s.BlocksRead(), 2u);
+}
+
 TEST(ReadOnlyFileStream, WritesChangeNothing) {
   TempDir dir;
   const std::string bytes = Pattern(3000);
