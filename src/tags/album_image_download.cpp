@@ -89,9 +89,10 @@ AlbumImageResult DownloadAlbumImage(const AlbumImageSettings& settings, const st
     result.error = "no album-image service is configured";
     return result;
   }
-  char path[4096 + 64];
+  // The three escaped values may together pass any fixed buffer; the address is built whole.
   const std::string query = AlbumImageQuery(title, artist, album);
-  std::snprintf(path, sizeof path, kAlbumImageSearchPath, query.c_str());
+  std::string path = kAlbumImageSearchPath;
+  path.replace(path.find("%s"), 2, query);
   const std::string searchUrl = settings.base + path;
   const Util::WebDownloadResult search = Util::WebDownload(searchUrl, OptionsOf(settings, kMaxAddressBytes));
   if (!search.ok()) {

@@ -36,7 +36,7 @@ TYX_MTaggingThread::TYX_MTaggingThread() {
 TYX_MTaggingThread::~TYX_MTaggingThread() {
   cancelDownloads_.store(true);
   RequestStop();
-  if (IsRunning()) idle_.Wait();
+  if (ListBusy()) idle_.Wait();
   PostQuit();
   Join();
 }
@@ -52,7 +52,7 @@ bool TYX_MTaggingThread::PostTaggingStart(Win::HWND window, int mode) {
 }
 
 int TYX_MTaggingThread::SetTaggingList(const std::vector<std::string>& paths, int imageOption, int alwaysDownload) {
-  if (IsRunning()) return 1;
+  if (ListBusy()) return 1;
   if (paths.empty()) return 2;
   Clear();
   list_.reserve(paths.size());
@@ -67,7 +67,7 @@ int TYX_MTaggingThread::SetTaggingList(const std::vector<std::string>& paths, in
 }
 
 int TYX_MTaggingThread::GetTaggingList(std::vector<_Tag_Item>& out) const {
-  if (IsRunning()) return 1;
+  if (ListBusy()) return 1;
   out = list_;
   return 0;
 }
@@ -117,7 +117,19 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
     Util::TYX_Log::Instance()->Add("TYX_MTaggingThread::OnTaggingStart : a pass is already running");
     return false;
   }
-  // Early returns free the pass here; a pass that ran frees it in EndPass, before it signals idle.
+  // From here the list is the pass's: a stop asked from now on ends it before its next file, and
+  // StopThread waits for it, even while the component is still being probed.
+  idle_.Reset();
+  stopRequested_.store(0);
+  // Early returns free the pass and then signal idle, in this order (the guards end in reverse), so a
+  // caller woken by idle finds the list free; a pass that ran does both in EndPass.
+  struct IdleGuard {
+    Win::Event& idle;
+    bool armed = true;
+    ~IdleGuard() {
+      if (armed) idle.Set();
+    }
+  } idleGuard{idle_};
   struct PassGuard {
     std::atomic<bool>& flag;
     bool armed = true;
@@ -150,8 +162,6 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
   if (!imageSettingsFixed_) imageSettings_ = AlbumImageSettings::FromConfiguration();
   imageSettings_.cancel = &cancelDownloads_;
 
-  idle_.Reset();
-  stopRequested_.store(0);
   running_.store(1);
   currentPath_[0] = '\0';
   PostStatus(TAGGING_STATUS_STARTED);
@@ -161,6 +171,7 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
     Util::TYX_Log::Instance()->Add("TYX_MTaggingThread::OnTaggingStart : component not ready : %s",
                                    component ? component->GetStatusText().c_str() : error.c_str());
     guard.armed = false;
+    idleGuard.armed = false;
     EndPass();
     return true;
   }
@@ -173,6 +184,7 @@ bool TYX_MTaggingThread::OnTaggingStart(Win::HWND window, int mode) {
   }
   component.reset();
   guard.armed = false;
+  idleGuard.armed = false;
   EndPass();
   return true;
 }

@@ -11,9 +11,10 @@
 // when asked, an album image is fetched and embedded. A file whose tags were saved is remembered in the
 // component's local index, so that its copies are known offline from then on.
 //
-// Threads: the list and the option fields belong to whichever thread runs the pass while running is 1,
-// and to the caller's thread otherwise (SetTaggingList, GetTaggingList and Clear refuse while a pass
-// runs). running and stop requested are atomics read by every thread.
+// Threads: the list and the option fields belong to whichever thread runs the pass from the pass's
+// first step (the component probe included) to its end, and to the caller's thread otherwise
+// (SetTaggingList and GetTaggingList refuse, and Clear waits, while a pass runs). running and stop
+// requested are atomics read by every thread.
 //
 // Status texts: lParam of WM_TAGGING_STATUS points to a copy of the current path kept by the worker;
 // the copies of the last kStatusTextsKept notices stay readable, so a notice read late never sees a
@@ -85,6 +86,8 @@ class TYX_MTaggingThread : public Win::WinThread {
   std::uint32_t Total() const { return total_.load(); }
 
  private:
+  // The list belongs to a pass from its first step (the component probe included) to its end.
+  bool ListBusy() const { return passActive_.load() || running_.load() != 0; }
   void PostStatus(Win::WPARAM status);
   void TagOneFile(_Tag_Item& entry, TYX_MusicIdentifier& component);
   void EndPass();

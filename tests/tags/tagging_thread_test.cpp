@@ -238,6 +238,76 @@ TEST_F(TaggingThreadTest, StopDuringAPassFinishesTheCurrentFileAndSkipsTheRest) 
   EXPECT_EQ(list[1].count, 0);
 }
 
+TEST_F(TaggingThreadTest, ThePassOwnsTheListWhileTheComponentIsStillBeingProbed) {
+  script_.candidates = {{"Artist", "Title", "Album", "Genre", "1", "", "2", "3", "4"}};
+  Win::Event probing{true, false};
+  Win::Event letProbeGo{true, false};
+  std::atomic<int> creations{0};
+  // The first creation is the probe; it is held until the test has tried to take the list over.
+  TYX_MusicIdentifier::SetFactory([&](std::string&) -> std::unique_ptr<TYX_MusicIdentifier> {
+    if (++creations == 1) {
+      probing.Set();
+      letProbeGo.Wait(kWatchdogMs);
+    }
+    return std::make_unique<FakeIdentifier>(script_);
+  });
+  const std::string a = Song("a.wav", 11);
+  const std::string b = Song("b.wav", 12);
+  const std::string bBefore = TYX::Test::ReadFileBytes(b);
+  TYX_MTaggingThread worker;
+  ASSERT_TRUE(worker.Start());
+  ASSERT_EQ(worker.SetTaggingList({a}, 0, 0), 0);
+  StatusWindow window;
+  ASSERT_TRUE(worker.PostTaggingStart(window.GetSafeHwnd(), TAGGING_MODE_NOTIFY));
+  ASSERT_EQ(probing.Wait(kWatchdogMs), Win::WAIT_OBJECT_0);
+
+  // The pass has begun: its list can be neither replaced nor read.
+  EXPECT_EQ(worker.SetTaggingList({b}, 0, 0), 1);
+  std::vector<_Tag_Item> list;
+  EXPECT_EQ(worker.GetTaggingList(list), 1);
+  letProbeGo.Set();
+  ASSERT_TRUE(Win::PumpUntil([&] { return window.Ended(); }, kWatchdogMs));
+  worker.StopThread();
+
+  ASSERT_EQ(worker.GetTaggingList(list), 0);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_STREQ(list[0].path, a.c_str());
+  EXPECT_EQ(list[0].count, 1);
+  TYX_MediaPtr m = Read(a);
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->GetTitle(), "Title");
+  EXPECT_EQ(TYX::Test::ReadFileBytes(b), bBefore);
+}
+
+TEST_F(TaggingThreadTest, AStopAskedWhileTheComponentIsProbedEndsThePassBeforeItsFirstFile) {
+  script_.candidates = {{"Artist", "Title", "Album", "Genre", "1", "", "2", "3", "4"}};
+  Win::Event probing{true, false};
+  Win::Event letProbeGo{true, false};
+  std::atomic<int> creations{0};
+  TYX_MusicIdentifier::SetFactory([&](std::string&) -> std::unique_ptr<TYX_MusicIdentifier> {
+    if (++creations == 1) {
+      probing.Set();
+      letProbeGo.Wait(kWatchdogMs);
+    }
+    return std::make_unique<FakeIdentifier>(script_);
+  });
+  const std::string a = Song("a.wav", 13);
+  const std::string aBefore = TYX::Test::ReadFileBytes(a);
+  TYX_MTaggingThread worker;
+  ASSERT_TRUE(worker.Start());
+  ASSERT_EQ(worker.SetTaggingList({a}, 0, 0), 0);
+  StatusWindow window;
+  ASSERT_TRUE(worker.PostTaggingStart(window.GetSafeHwnd(), TAGGING_MODE_NOTIFY));
+  ASSERT_EQ(probing.Wait(kWatchdogMs), Win::WAIT_OBJECT_0);
+  worker.RequestStop();
+  letProbeGo.Set();
+  ASSERT_TRUE(Win::PumpUntil([&] { return window.Ended(); }, kWatchdogMs));
+  worker.StopThread();
+  EXPECT_EQ(window.statuses, (std::vector<int>{0, 2}));
+  EXPECT_EQ(script_.identified.load(), 0);
+  EXPECT_EQ(TYX::Test::ReadFileBytes(a), aBefore);
+}
+
 TEST_F(TaggingThreadTest, EachNoticeKeepsThePathItWasPostedFor) {
   UseFake();
   script_.status = kIdentifyStatusNoMatch;
@@ -460,6 +530,15 @@ TEST_F(TaggingWebTest, AReplyThatIsNotAnImageIsNotEmbeddedButTheTagsAreSaved) {
   EXPECT_EQ(image.substr(image.size() - 4), ".jpg");
   EXPECT_EQ(TYX::Test::ReadBytes(image), image_);
   std::filesystem::remove(image);
+}
+
+TEST_F(TaggingWebTest, LongValuesAreEachCutToTheirOwnLimitAndAllThreeReachTheService) {
+  TYX_MTaggingThread worker;
+  const std::string image = worker.FileDownload(std::string(3000, 't'), std::string(3000, 'r'), std::string(3000, 'l'));
+  ASSERT_FALSE(image.empty());
+  std::filesystem::remove(image);
+  // Each value is escaped to at most 2048 bytes of its own; none is lost to the others' length.
+  EXPECT_EQ(query_, std::string(2048, 't') + "|" + std::string(2048, 'r') + "|" + std::string(2048, 'l'));
 }
 
 TEST_F(TaggingWebTest, AServiceThatHangsTimesOutAndNothingIsWritten) {
