@@ -4,14 +4,15 @@
 //
 // The field texts are kept twice: as read from the file (after normalising) and as edited. OK writes
 // only the fields that differ from what was read, so a field the person did not touch keeps its stored
-// form. The search only looks candidates up; nothing reaches the file before OK. A failed save is shown
-// and the dialog stays open with the edits.
+// form. The searches (the song's data, and its album image from the music service) only look up;
+// nothing reaches the file before OK. A failed save is shown and the dialog stays open with the edits.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "components/player/pre_listen_player.h"
+#include "tags/album_image_search.h"
 #include "tags/tag_candidate_search.h"
 #include "toolkit/skin_popup_dialog.h"
 
@@ -55,11 +56,13 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   static constexpr Win::UINT kSearchId = 20124;
   static constexpr Win::UINT kImageId = 20125;
   static constexpr Win::UINT kResultListId = 20126;
+  static constexpr Win::UINT kImageSearchId = 20127;
   static constexpr Win::UINT kSearchFoundCommand = 44231;
   static constexpr std::uint32_t kMinHighlightSeconds = 20;
   static constexpr const char* kHighlightErrorText = "하이라이트 구간을 잘못입력하셨습니다.";
   static constexpr const char* kSearchFailedText = "곡정보 검색에 실패하였습니다.";
   static constexpr const char* kSaveFailedText = "곡정보를 저장하지 못했습니다.";
+  static constexpr const char* kImageNotFoundText = "앨범 이미지를 찾지 못했습니다.";
 
   explicit TYX_Dialog_FileID3Edit(Win::HWND parent = nullptr);
   ~TYX_Dialog_FileID3Edit() override;
@@ -96,13 +99,15 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   const std::vector<TYX_TagCandidate>& GetCandidates() const { return candidates_; }
   // Why the last search found no candidate, as the component said it (empty when it found some).
   const std::string& GetSearchError() const { return searchError_; }
-  // The image file chosen for the album image (embedded at OK); empty when none was chosen.
+  // The image file chosen, or found by the album-image search, for the album image (embedded at OK);
+  // empty when there is none.
   const std::string& GetChosenImage() const { return chosenImage_; }
   // The highlight bar as drawn: start and end in milliseconds, the end raised to the start.
   std::pair<std::uint32_t, std::uint32_t> GetHighlightBar() const { return bar_; }
 
   Player::TYX_PreListenPlayer& GetPlayer() { return player_; }
   TYX_TagCandidateSearch& GetSearch() { return search_; }
+  TYX_AlbumImageSearch& GetImageSearch() { return imageSearch_; }
   Controls::TYX_Edit* GetFieldEdit(Field f) const;
   Controls::TYX_ComboBox* GetGenreCombo() const { return genre_; }
   Controls::TYX_Edit* GetStartTimeEdit() const { return startEdit_; }
@@ -127,6 +132,10 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   void OnSearch();
   void OnChooseImage();
   void OnSearchStatus(Win::WPARAM state, Win::LPARAM number);
+  void OnImageSearch();
+  void OnImageSearchStatus(Win::WPARAM state, Win::LPARAM number);
+  // The search buttons and the image chooser wait while either search runs.
+  void EnableSearchButtons();
   void OnResultClick(int row);
   void ShowResults();
   void StopPlayer(bool close);
@@ -152,18 +161,22 @@ class TYX_Dialog_FileID3Edit : public Controls::TYX_Skin_PopupDialog {
   std::string searchError_;
   Win::LPARAM searchNumber_ = 0;
   std::string chosenImage_;
+  std::string downloadedImage_;  // the temporary file of the last album image found; removed at the end
+  Win::LPARAM imageSearchNumber_ = 0;
   std::pair<std::uint32_t, std::uint32_t> bar_{0, 0};
   std::string initialStartText_;  // the time edits' texts when the dialog opened
   std::string initialEndText_;
 
   Player::TYX_PreListenPlayer player_;
   TYX_TagCandidateSearch search_;
+  TYX_AlbumImageSearch imageSearch_;
   std::array<Controls::TYX_Edit*, kFieldCount> edits_{};
   Controls::TYX_ComboBox* genre_ = nullptr;
   Controls::TYX_Edit* startEdit_ = nullptr;
   Controls::TYX_Edit* endEdit_ = nullptr;
   Controls::TYX_SkinButton* searchButton_ = nullptr;
   Controls::TYX_SkinButton* imageButton_ = nullptr;
+  Controls::TYX_SkinButton* imageSearchButton_ = nullptr;
   Controls::TYX_ListCtrlEx* resultList_ = nullptr;
   bool layoutEnlarged_ = false;
 };

@@ -1,7 +1,9 @@
 // The tag editor's window: controls, the highlight bar, pre-listening, the album image and the search.
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/messaging.h"
+#include "tags/album_image_download.h"
 #include "tags/file_id3_edit_dialog.h"
 #include "toolkit/combo_box.h"
 #include "toolkit/edit.h"
@@ -70,6 +72,7 @@ TYX_Dialog_FileID3Edit::TYX_Dialog_FileID3Edit(HWND parent) : TYX_Skin_PopupDial
   OnCommand(kStopId, [this] { OnStop(); });
   OnCommand(kSearchId, [this] { OnSearch(); });
   OnCommand(kImageId, [this] { OnChooseImage(); });
+  OnCommand(kImageSearchId, [this] { OnImageSearch(); });
   OnMessage(Player::kPlayerNotify, [this](WPARAM what, LPARAM) -> LRESULT {
     OnPlayerNotice(what);
     return 0;
@@ -78,13 +81,20 @@ TYX_Dialog_FileID3Edit::TYX_Dialog_FileID3Edit(HWND parent) : TYX_Skin_PopupDial
     OnSearchStatus(state, number);
     return 0;
   });
+  OnMessage(kAlbumImageSearchStatus, [this](WPARAM state, LPARAM number) -> LRESULT {
+    OnImageSearchStatus(state, number);
+    return 0;
+  });
   OnMessage(Controls::WM_LISTEX_BTNCLICK, [this](WPARAM row, LPARAM) -> LRESULT {
     OnResultClick(static_cast<int>(static_cast<std::intptr_t>(row)));
     return 0;
   });
 }
 
-TYX_Dialog_FileID3Edit::~TYX_Dialog_FileID3Edit() = default;
+TYX_Dialog_FileID3Edit::~TYX_Dialog_FileID3Edit() {
+  // The file was embedded at OK, if at all; the temporary copy goes either way.
+  if (!downloadedImage_.empty()) std::remove(downloadedImage_.c_str());
+}
 
 const std::vector<std::string>& TYX_Dialog_FileID3Edit::GenreList() {
   static const std::vector<std::string> genres = {
@@ -134,6 +144,10 @@ void TYX_Dialog_FileID3Edit::CreateControls() {
   if (image->CreateSkinButton(self, Rect{kImageBox.right + 10, kImageBox.bottom - 22, kImageBox.right + 83, kImageBox.bottom},
                               kImageId, "찾기"))
     imageButton_ = AdoptControl(std::move(image));
+  auto imageSearch = std::make_unique<Controls::TYX_SkinButton>();
+  if (imageSearch->CreateSkinButton(self, Rect{kImageBox.right + 10, kImageBox.bottom - 50, kImageBox.right + 83, kImageBox.bottom - 28},
+                                    kImageSearchId, "이미지 검색"))
+    imageSearchButton_ = AdoptControl(std::move(imageSearch));
 
   AddDrawText(Rect{kLabelLeft, kTimeRow, kLeftField - 4, kTimeRow + 19}, "하이라이트", labelFont, kLabelColor);
   initialStartText_ = Util::ToTimeStringMs(highlightStartMs_);
@@ -246,16 +260,14 @@ void TYX_Dialog_FileID3Edit::OnSearch() {
 void TYX_Dialog_FileID3Edit::OnSearchStatus(WPARAM state, LPARAM number) {
   if (number != searchNumber_) return;
   if (state == kTagSearchStarted) {
-    if (searchButton_) searchButton_->EnableWindow(false);
-    if (imageButton_) imageButton_->EnableWindow(false);
+    EnableSearchButtons();
     return;
   }
   if (state != kTagSearchDone) return;
   if (resultList_) resultList_->DeleteAllItem();
-  if (searchButton_) searchButton_->EnableWindow(true);
-  if (imageButton_) imageButton_->EnableWindow(true);
   std::optional<TYX_TagSearchResult> result = search_.TakeResult();
   search_.Join();
+  EnableSearchButtons();
   candidates_ = result ? std::move(result->candidates) : std::vector<TYX_TagCandidate>{};
   searchError_ = result ? result->error : std::string("the search gave no result");
   if (candidates_.empty()) {
@@ -264,6 +276,48 @@ void TYX_Dialog_FileID3Edit::OnSearchStatus(WPARAM state, LPARAM number) {
   }
   if (HWND main = GetMainWindow()) Win::SendMessage(main, WM_COMMAND, kSearchFoundCommand, 0);
   ShowResults();
+}
+
+void TYX_Dialog_FileID3Edit::EnableSearchButtons() {
+  const bool idle = !search_.IsRunning() && !imageSearch_.IsRunning();
+  if (searchButton_) searchButton_->EnableWindow(idle);
+  if (imageSearchButton_) imageSearchButton_->EnableWindow(idle);
+  if (imageButton_) imageButton_->EnableWindow(idle);
+}
+
+void TYX_Dialog_FileID3Edit::OnImageSearch() {
+  TYX_LogScope scope("TYX_Dialog_FileID3Edit::OnImageSearch");
+  if (search_.IsRunning() || imageSearch_.IsRunning()) return;
+  // The album as the fields show it now, so a picked candidate's album is the one looked for.
+  auto current = [this](Field f) {
+    std::string v = edits_[f] ? edits_[f]->GetText() : fields_[f];
+    const std::size_t a = v.find_first_not_of(" \t\r\n");
+    if (a == std::string::npos) return std::string();
+    return v.substr(a, v.find_last_not_of(" \t\r\n") - a + 1);
+  };
+  imageSearch_.Start(GetSafeHwnd(), Tags::AlbumImageSettings::FromConfiguration(), current(kTitle), current(kArtist),
+                     current(kAlbum), &imageSearchNumber_);
+}
+
+void TYX_Dialog_FileID3Edit::OnImageSearchStatus(WPARAM state, LPARAM number) {
+  if (number != imageSearchNumber_) return;
+  if (state == 0) {
+    EnableSearchButtons();
+    return;
+  }
+  if (state != 2) return;
+  std::optional<Tags::AlbumImageResult> result = imageSearch_.TakeResult();
+  imageSearch_.Join();
+  EnableSearchButtons();
+  if (!result || result->path.empty()) {
+    TYX_Log::Instance()->Add("TYX_Dialog_FileID3Edit::OnImageSearch - %s", result ? result->error.c_str() : "no result");
+    Controls::TYX_MessageBox::Show(GetSafeHwnd(), kImageNotFoundText, "", MB_OK);
+    return;
+  }
+  if (!downloadedImage_.empty()) std::remove(downloadedImage_.c_str());
+  downloadedImage_ = result->path;
+  chosenImage_ = result->path;
+  Invalidate();
 }
 
 void TYX_Dialog_FileID3Edit::ShowResults() {

@@ -3,13 +3,16 @@
 // identifier texts, and a search that finds nothing says so.
 #include <httplib.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "components/tagging/tagging_sonvar.h"
 #include "contracts/music_identifier.h"
 #include "helpers/local_web_server.h"
+#include "helpers/media_fixtures.h"
 #include "helpers/melody_audio.h"
 #include "helpers/scripted_user_agent.h"
+#include "tags/album_image_download.h"
 #include "tags/file_id3_edit_dialog.h"
 #include "tags/tag_candidate_search.h"
 #include "tags/tag_dialogs.h"
@@ -199,6 +202,91 @@ TEST_F(TagSearchTest, TheSearchButtonsWaitForTheSearchAndNothingFoundIsSaid) {
   EXPECT_EQ(requests_.load(), 1);
   ASSERT_EQ(agent_->Prompts().size(), 1u);
   EXPECT_EQ(agent_->Prompts()[0].text, Dlg::kSearchFailedText);
+}
+
+// The album-image service answers a search with the address of an image.
+class ImageSearchTest : public TagSearchTest {
+ protected:
+  void SetUp() override {
+    TagSearchTest::SetUp();
+    image_ = ::TYX::Test::MakeImage("png", 16, 16);
+    ASSERT_FALSE(image_.empty());
+    web_.Server().Get("/tavelstore/search/search_album_image.asp",
+                      [this](const httplib::Request& req, httplib::Response& res) {
+                        query_ = req.get_param_value("qa") + "|" + req.get_param_value("qb") + "|" +
+                                 req.get_param_value("qc");
+                        res.set_content(notAnImage_ ? "/img/broken.png" : "/img/cover.png", "text/plain");
+                      });
+    web_.Server().Get("/img/cover.png", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(std::string(image_.begin(), image_.end()), "image/png");
+    });
+    web_.Server().Get("/img/broken.png", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html>gone</html>", "image/png");
+    });
+    TYX_INIT::Instance()->SetAttribute(kAlbumImageHostAttribute, web_.HostPort());
+  }
+  void TearDown() override {
+    TYX_INIT::Instance()->RemoveAttribute(kAlbumImageHostAttribute);
+    TagSearchTest::TearDown();
+  }
+
+  std::vector<std::uint8_t> image_;
+  std::string query_;
+  std::atomic<bool> notAnImage_{false};
+};
+
+TEST_F(ImageSearchTest, TheFoundAlbumImageIsEmbeddedOnOkAndItsTemporaryFileGoes) {
+  const std::string before = ::TYX::Test::ReadFileBytes(path_);
+  std::string found;
+  bool untouchedMeanwhile = false, buttonsBack = false;
+  agent_->OnNextModal([](Window& w) {
+    auto& d = static_cast<Dlg&>(w);
+    // The album the person typed is the one looked for.
+    EXPECT_TRUE(d.GetFieldEdit(Dlg::kAlbum)->TypeText("사계절"));
+    EXPECT_TRUE(Button(d, Dlg::kImageSearchId)->Click());
+  });
+  agent_->SetIdleAction([&](Window& w) {
+    auto* d = dynamic_cast<Dlg*>(&w);
+    if (!d || !found.empty() || d->GetImageSearch().IsRunning() || d->GetChosenImage().empty()) return;
+    found = d->GetChosenImage();
+    untouchedMeanwhile = ::TYX::Test::ReadFileBytes(path_) == before && std::filesystem::exists(found);
+    buttonsBack = Button(*d, Dlg::kImageSearchId)->IsWindowEnabled() && Button(*d, Dlg::kSearchId)->IsWindowEnabled();
+    EXPECT_TRUE(d->ClickButton(IDOK));
+  });
+  EXPECT_EQ(Dialog::RunID3EditDialog(nullptr, store_.get(), index_), 1);
+  agent_->SetIdleAction({});
+  EXPECT_FALSE(watchdog_.Fired());
+  ASSERT_FALSE(found.empty());
+  EXPECT_TRUE(untouchedMeanwhile);
+  EXPECT_TRUE(buttonsBack);
+  EXPECT_EQ(query_, "Unknown||사계절");
+  TYX_MediaPtr m = Read(path_);
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->GetAlbumImageData(), image_);
+  EXPECT_EQ(m->GetAlbum(), "사계절");
+  EXPECT_FALSE(std::filesystem::exists(found));
+}
+
+TEST_F(ImageSearchTest, AnAnswerThatIsNoImageIsToldAndNothingIsWritten) {
+  notAnImage_ = true;
+  const std::string before = ::TYX::Test::ReadFileBytes(path_);
+  agent_->ExpectMessageBox(IDOK, false, Dlg::kImageNotFoundText);
+  bool told = false;
+  agent_->OnNextModal([](Window& w) { EXPECT_TRUE(Button(static_cast<Dlg&>(w), Dlg::kImageSearchId)->Click()); });
+  agent_->SetIdleAction([&](Window& w) {
+    auto* d = dynamic_cast<Dlg*>(&w);
+    if (!d || told || d->GetImageSearch().IsRunning() || agent_->Prompts().size() != 1) return;
+    told = true;
+    EXPECT_TRUE(d->GetChosenImage().empty());
+    EXPECT_TRUE(Button(*d, Dlg::kImageSearchId)->IsWindowEnabled());
+    EXPECT_TRUE(d->ClickButton(IDOK));
+  });
+  EXPECT_EQ(Dialog::RunID3EditDialog(nullptr, store_.get(), index_), 0);
+  agent_->SetIdleAction({});
+  EXPECT_FALSE(watchdog_.Fired());
+  EXPECT_TRUE(told);
+  EXPECT_EQ(query_, "Unknown||");
+  EXPECT_EQ(::TYX::Test::ReadFileBytes(path_), before);
 }
 
 }  // namespace
