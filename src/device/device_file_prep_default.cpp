@@ -13,6 +13,7 @@
 #include "util/file_name.h"
 #include "util/file_system.h"
 #include "util/file_type.h"
+#include "util/init.h"
 #include "util/log.h"
 #include "util/log_scope.h"
 
@@ -28,6 +29,23 @@ std::string Format1(const char* format, int value) {
 
 bool IsPhoneFamily(const stDeviceInfo& info) { return dmIsPhoneKind(info.nDeviceKind); }
 bool IsStorageFamily(const stDeviceInfo& info) { return dmIsStoragePlayerKind(info.nDeviceKind); }
+
+// Whether a "," separated list names the model (blanks around each name ignored).
+bool ListNames(const std::string& list, const std::string& model) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    const std::string item = list.substr(start, end - start);
+    const std::size_t first = item.find_first_not_of(" \t");
+    if (first != std::string::npos) {
+      const std::size_t last = item.find_last_not_of(" \t");
+      if (item.compare(first, last - first + 1, model) == 0) return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -106,8 +124,7 @@ FileCheck TYX_DeviceFilePrepDefault::Check(const stDeviceInfo& info, const std::
   if (IsPhoneFamily(info) && type != FileType::GPP && type != 15) {
     const int kbps = static_cast<int>(media->GetBitRate() / 1000);
     const std::string model = info.pModelInfo != nullptr ? info.pModelInfo->strModelName : info.strModelName;
-    const auto& low = options_.lowBitrateModels;
-    if (kbps <= 64 && std::find(low.begin(), low.end(), model) != low.end()) {
+    if (kbps <= 64 && RefusesLowBitrate(model)) {
       result.check = TransferCheck::Bitrate;
       result.message = Format1(Texts::kLowBitrate, kbps);
       result.code = dm_tc_refused;
@@ -127,6 +144,13 @@ FileCheck TYX_DeviceFilePrepDefault::Check(const stDeviceInfo& info, const std::
     result.code = dm_tc_refused;
   }
   return result;
+}
+
+bool TYX_DeviceFilePrepDefault::RefusesLowBitrate(const std::string& model) const {
+  if (model.empty()) return false;
+  const auto& low = options_.lowBitrateModels;
+  if (std::find(low.begin(), low.end(), model) != low.end()) return true;
+  return ListNames(TYX_INIT::Instance()->GetAttributeStr(kLowBitrateModelsAttribute), model);
 }
 
 FileCheck TYX_DeviceFilePrepDefault::CheckFile(unsigned device, const std::string& path) {

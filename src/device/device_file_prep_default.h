@@ -17,6 +17,9 @@ class TYX_DeviceFilePrepDefault : public TYX_DeviceFilePrep {
     // Models that play no file of 64 kbps or less (the maker's list; exact model names).
     std::vector<std::string> lowBitrateModels;
   };
+  // Configuration attribute (TYX_INIT): more such models, separated by ",". Read at each check, so the
+  // list a host configures reaches every controller, the transfer dialog's included.
+  static constexpr const char* kLowBitrateModelsAttribute = "LOW_BITRATE_REFUSED_MODELS";
 
   TYX_DeviceFilePrepDefault() = default;
   explicit TYX_DeviceFilePrepDefault(Options options) : options_(std::move(options)) {}
@@ -34,6 +37,7 @@ class TYX_DeviceFilePrepDefault : public TYX_DeviceFilePrep {
 
  private:
   FileCheck Check(const stDeviceInfo& info, const std::string& path);
+  bool RefusesLowBitrate(const std::string& model) const;
   static std::string FormatRefusal(const stDeviceInfo& info, const std::string& path);
 
   const Options options_;

@@ -5,9 +5,11 @@
 #include <set>
 
 #include "device/device_fixture.h"
+#include "device/device_file_prep_default.h"
 #include "device/device_texts.h"
 #include "helpers/temp_dir.h"
 #include "util/file_name.h"
+#include "util/init.h"
 
 namespace TYX::Test {
 namespace {
@@ -149,6 +151,49 @@ TEST_F(CableJob, RefusedFilesCarryTheirReasons) {
   }
   EXPECT_FALSE(fs::exists(PhoneFile("phone", "fast.mp3")));
   EXPECT_EQ(controller_->GetErrorReport().size(), 3u);
+}
+
+// The maker's models that play no song of 64 kbps or less, named in the configuration.
+class LowBitrateJob : public CableJob {
+ protected:
+  void SetUp() override {
+    CableJob::SetUp();
+    oldSettings_ = TYX_INIT::Instance()->GetStoreFile();
+    TYX_INIT::Instance()->SetStoreFile(temp_.File("settings.ini"));
+  }
+  void TearDown() override {
+    TYX_INIT::Instance()->SetStoreFile(oldSettings_);
+    CableJob::TearDown();
+  }
+  std::string oldSettings_;
+};
+
+TEST_F(LowBitrateJob, ListedModelsRefuseSongsOf64KbpsOrLess) {
+  const unsigned phone = Plug("phone", PhoneProfile());  // model SPH-M4650
+  // The bit rate read from a short file is its average, a little above the encoder's setting.
+  const std::string low = Song("low.mp3", 48);
+  const std::string usual = Song("usual.mp3", 80);
+  const TYX_MediaPtr media = TYX_Media::Instance(low, kMediaOpenRead);
+  ASSERT_TRUE(media && media->IsValid());
+  const int kbps = static_cast<int>(media->GetBitRate() / 1000);
+  ASSERT_GE(kbps, 48);
+  ASSERT_LE(kbps, 64);
+  ASSERT_TRUE(TYX_INIT::Instance()->SetAttribute(Device::TYX_DeviceFilePrepDefault::kLowBitrateModelsAttribute,
+                                                 "X-100, SPH-M4650"));
+  ASSERT_TRUE(Run(phone, {low, usual}));
+  EXPECT_EQ(controller_->GetRecord(low).state, TYX_DeviceTransControl::ess_failed);
+  EXPECT_EQ(controller_->GetRecord(low).message, std::to_string(kbps) + "kbps 파일을 지원하지 않습니다.");
+  EXPECT_EQ(parent_.Outcomes(low), (std::vector<int>{-1, -2}));
+  EXPECT_FALSE(fs::exists(PhoneFile("phone", "low.mp3")));
+  EXPECT_EQ(controller_->GetRecord(usual).state, TYX_DeviceTransControl::ess_complete);
+
+  // Another model takes the same song.
+  ASSERT_TRUE(TYX_INIT::Instance()->SetAttribute(Device::TYX_DeviceFilePrepDefault::kLowBitrateModelsAttribute,
+                                                 "X-100, SPH-M46"));
+  ASSERT_TRUE(Run(phone, {low}));
+  EXPECT_EQ(controller_->GetRecord(low).state, TYX_DeviceTransControl::ess_complete)
+      << controller_->GetRecord(low).message;
+  EXPECT_TRUE(fs::exists(PhoneFile("phone", "low.mp3")));
 }
 
 TEST_F(CableJob, NamesFollowTheModelLimitAndStoragePlayersTakeMoreFormats) {
