@@ -10,15 +10,18 @@
 namespace TYX::Convert {
 
 FormatTraits TraitsOfFormat(int format) {
+  // Ogg, WMA and WAV are declared stereo, like MP3: only MP3 and VIA jobs store a target channel count,
+  // so for the others the job's count is whatever an earlier conversion left (a CD rip after a mono VIA
+  // conversion would come out mono).
   switch (format) {
     case EXTRACT_FORMAT_MP3:
       return {kReadBlock, false, false, true};
     case EXTRACT_FORMAT_OGG:
-      return {kBufferBytes, true, true, false};
+      return {kBufferBytes, true, true, true};
     case EXTRACT_FORMAT_WMA:
-      return {kReadBlock, false, true, false};
+      return {kReadBlock, false, true, true};
     case EXTRACT_FORMAT_WAV:
-      return {kReadBlock, false, false, false};
+      return {kReadBlock, false, false, true};
     case EXTRACT_FORMAT_VIA:
       return {kViaReadBlock, false, true, false};
     default:

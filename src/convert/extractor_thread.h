@@ -88,7 +88,8 @@ class CExtractorThread : public Win::WinThread {
   static unsigned NormalizeSampleRate(unsigned rate);
   static int NormalizeChannels(int channels);
   static int RoundMp3Bitrate(int b);
-  // In place from the job's source channel count to its target count (always 2 for MP3).
+  // In place from the job's source channel count to its target count (always 2 for MP3, Ogg, WMA and
+  // WAV; only VIA writes the job's own count).
   int ConvertChannels(std::uint8_t* buffer, int bytes) const;
 
   // WM_EXTRACTOR_START's handler: mode 0 runs the stored job as a CD job, 1 as a file job, others

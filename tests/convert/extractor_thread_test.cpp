@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <tuple>
 
 #include "components/audio/audio_synth.h"
 #include "components/audio/bass_api.h"
@@ -102,11 +103,9 @@ TEST_P(ExtractorMatrix, EveryTargetDecodesBackToTheSource) {
     // The header tells the truth: the tone's pitch only matches at the declared rate.
     const int expectRate = t.format == EXTRACT_FORMAT_MP3 || t.format == EXTRACT_FORMAT_WAV ? c.rate : 44100;
     EXPECT_EQ(d.pcm.rate, expectRate);
-    const int expectChannels = t.format == EXTRACT_FORMAT_VIA ? 2 : w->JobTargetChannels();
-    EXPECT_EQ(d.pcm.channels, t.format == EXTRACT_FORMAT_WAV || t.format == EXTRACT_FORMAT_OGG ||
-                                      t.format == EXTRACT_FORMAT_WMA
-                                  ? w->JobTargetChannels()
-                                  : (t.format == EXTRACT_FORMAT_MP3 ? c.channels : expectChannels));
+    // MP3 keeps a mono source mono (LAME's own mode); Ogg, WMA and WAV are stereo; VIA is read back
+    // through a stereo WAV.
+    EXPECT_EQ(d.pcm.channels, t.format == EXTRACT_FORMAT_MP3 ? c.channels : 2);
     const auto want = Synth::Tone(d.pcm.rate, c.channels, seconds);
     const auto m = Synth::Correlate(want.Channel(0), d.pcm.Channel(0), 9000);
     EXPECT_GT(m.correlation, 0.9);
@@ -281,6 +280,41 @@ TEST(ExtractorCd, RipsATrackOfACueBinImageAndUnlocksTheDoor) {
   w->SetJob(0, 9, "", EXTRACT_FORMAT_MP3, dir.File("Track10.mp3"), EXTRACT_FORMAT_MP3, 128, 0, 44100, 2, 2);
   EXPECT_EQ(w.Run(0), EXTRACT_CD_UNREADABLE);
   EXPECT_FALSE(Audio::BASS_CD_DoorIsLocked(0));
+  Audio::SetAudioCD(nullptr);
+}
+
+TEST(ExtractorCd, ARipAfterAMonoConversionIsStereo) {
+  // The worker is shared: a conversion to mono VIA before the rip must not make the rip mono.
+  TYX::Test::TempDir dir;
+  std::vector<Synth::Pcm> tracks = {Synth::Tone(44100, 2, 0.7, 330)};
+  std::vector<std::size_t> bytes;
+  ASSERT_TRUE(Synth::WriteCueBin(dir.File("d.cue"), dir.File("d.bin"), tracks, &bytes));
+  Audio::SetAudioCD(Audio::CreateCdioAudioCD({dir.File("d.cue")}, false));
+  ASSERT_TRUE(Synth::WriteWav(dir.File("song.wav"), Synth::Tone(44100, 2, 0.5)));
+  OwnerWindow owner;
+  Worker w(owner);
+  w->SetJob(0, 0, dir.File("song.wav"), 3, dir.File("song.via"), EXTRACT_FORMAT_VIA, 40, 0, 44100, 2, 1);
+  ASSERT_EQ(w.Run(1), EXTRACT_OK);
+  ASSERT_EQ(w->JobTargetChannels(), 1);
+  for (const auto& [format, ext, bitrate] : {std::tuple{EXTRACT_FORMAT_WAV, "wav", 0},
+                                             std::tuple{EXTRACT_FORMAT_OGG, "ogg", 128},
+                                             std::tuple{EXTRACT_FORMAT_WMA, "wma", 128}}) {
+    SCOPED_TRACE(ext);
+    const std::string target = dir.File(std::string("Track01.") + ext);
+    w->SetJob(0, 0, "", format, target, format, bitrate, 0, 44100, 2, 2);
+    ASSERT_EQ(w.Run(0), EXTRACT_OK);
+    const auto d = Synth::DecodeFile(target);
+    ASSERT_TRUE(d.ok);
+    ASSERT_EQ(d.pcm.channels, 2);
+    EXPECT_EQ(d.pcm.rate, 44100);
+    // Left and right are the track's own, not one channel twice.
+    for (int ch = 0; ch < 2; ++ch) {
+      EXPECT_GT(Synth::Correlate(tracks[0].Channel(ch), d.pcm.Channel(ch), 3000).correlation, 0.9) << ch;
+    }
+    if (format == EXTRACT_FORMAT_WAV) {
+      EXPECT_EQ(d.pcm.samples.size() * 2, bytes[0]);
+    }
+  }
   Audio::SetAudioCD(nullptr);
 }
 
