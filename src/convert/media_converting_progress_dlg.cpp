@@ -148,8 +148,6 @@ BOOL TYX_MediaConverting_ProgressDlg::OnInitDialog() {
 
   count_ = static_cast<int>(files_.size());
   targets_.assign(files_.size(), std::string());
-  added_.clear();
-  problems_ = 0;
   if (list_ != nullptr) {
     for (const FileEntry& f : files_) {
       const int row = list_->InsertField();
@@ -157,14 +155,20 @@ BOOL TYX_MediaConverting_ProgressDlg::OnInitDialog() {
       list_->SetCell(row, kStatusColumn, "");
     }
   }
+  if (StartsOnOpen()) StartConversion();
+  return TRUE;
+}
+
+void TYX_MediaConverting_ProgressDlg::StartConversion() {
+  if (running_ || finished_) return;
+  added_.clear();
+  problems_ = 0;
   running_ = true;
-  finished_ = false;
   if (count_ == 0) {
     FinishRun();
   } else {
     StartFile(0);
   }
-  return TRUE;
 }
 
 void TYX_MediaConverting_ProgressDlg::SetStatus(int row, const std::string& text) {

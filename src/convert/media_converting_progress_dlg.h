@@ -89,6 +89,12 @@ class TYX_MediaConverting_ProgressDlg : public Controls::TYX_Skin_PopupDialog {
  protected:
   Win::BOOL OnInitDialog() override;
   void OnCancel() override;
+  // Whether the conversion starts as soon as the dialog is up (true here); a dialog that asks for the
+  // options first starts it itself with StartConversion.
+  virtual bool StartsOnOpen() const { return true; }
+  // Converts the list with the current options, from the first song; once per dialog.
+  void StartConversion();
+  bool HasFinished() const { return finished_; }
 
  private:
   void StartFile(int index);
