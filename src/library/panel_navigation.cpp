@@ -7,6 +7,7 @@
 #include "library/library_search_wnd.h"
 #include "library/location_wnd.h"
 #include "library/panel_layout.h"
+#include "toolkit/splitter_control.h"
 #include "util/log.h"
 
 namespace TYX::Library {
@@ -106,7 +107,15 @@ int TYX_PanelNavigation::PowerSearchFlagShown(LibraryType type) const {
 
 Win::LRESULT TYX_PanelNavigation::OnPowerSearchShow(Win::WPARAM show, Win::LPARAM update) {
   (void)update;  // the strip is always laid out again
-  Panel().Layout().ShowSearchStrip(show == 1);
+  TYX_PanelLayout& layout = Panel().Layout();
+  layout.ShowSearchStrip(show == 1);
+  // The splitter under the strip comes and goes with it, at the rectangle the new layout gives it.
+  Controls::TYX_SplitterControl* splitter = layout.GetSplitter();
+  if (splitter != nullptr && splitter->IsAlive()) {
+    splitter->ShowWindow(show == 1 ? Win::SW_SHOW : Win::SW_HIDE);
+    splitter->MoveWindow(layout.GetSplitterRect(), false);
+    splitter->Invalidate();
+  }
   return 0;
 }
 

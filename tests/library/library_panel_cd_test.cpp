@@ -96,6 +96,8 @@ TEST_F(CdPanelTest, TracksBecomeRowsOfFortyFourBytes) {
   EXPECT_EQ(indexes.size(), 3u);
   EXPECT_EQ(total, 132u);
   EXPECT_EQ(panel_.GetRowMediaLibIndex(2), tracks->GetItem(Key(list, 2)));
+  // As the current playlist the CD list answers with the library, whose songs its tracks are.
+  EXPECT_EQ(panel_.GetCurrentPlaylist(), Playlist(STOCK_PLAYLIST_LIBRARY));
 
   // The same disc again reuses its songs and positions.
   ASSERT_EQ(panel_.Refresh("300001"), 0);

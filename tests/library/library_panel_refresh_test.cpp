@@ -127,6 +127,21 @@ TEST_F(PanelTest, PagesWithoutListLeaveTheLibraryListEmpty) {
   EXPECT_EQ(panel_.GetPreviousListType(), TYX_BandWnd::kNone);
 }
 
+TEST_F(PanelTest, EachListAnswersWithItsStockPlaylist) {
+  // (The CD list answers with the library too: see the CD tests.)
+  const std::pair<const char*, ENUM_STOCK_PLAYLIST> pages[] = {
+      {"000000", STOCK_PLAYLIST_LIBRARY},     {"100001", STOCK_PLAYLIST_LIBRARY},
+      {"200000", STOCK_PLAYLIST_NOWPLAYING},  {"800000", STOCK_PLAYLIST_OLDNOWPLAYING},
+      {"500000&1&x", STOCK_PLAYLIST_LIBRARY},
+      {"600000", STOCK_PLAYLIST_LIBRARY},     {"A48700", STOCK_PLAYLIST_LIBRARY},
+      {"700000", STOCK_PLAYLIST_SYNC},        {"900000", STOCK_PLAYLIST_TRANSFERRED},
+  };
+  for (const auto& [page, id] : pages) {
+    panel_.Refresh(page);
+    EXPECT_EQ(panel_.GetCurrentPlaylist(), Playlist(id)) << page;
+  }
+}
+
 TEST_F(PanelTest, RefreshIsLoggedAndTellsTheSearchWindowOfTypeChanges) {
   Util::TYX_Log::Instance()->SetTarget("");
   ASSERT_EQ(panel_.Refresh("000000", LP::REFRESH_LEVEL_NONE, 1), 0);

@@ -16,6 +16,11 @@
 #include "platform/dialog.h"
 #include "platform/messaging.h"
 #include "platform/os_services.h"
+#include "tags/file_id3_edit2_dialog.h"
+#include "tags/file_id3_edit_dialog.h"
+#include "tags/file_property_dialog.h"
+#include "toolkit/check_box.h"
+#include "toolkit/edit.h"
 #include "toolkit/contents_footer.h"
 #include "toolkit/list_types.h"
 
@@ -93,16 +98,20 @@ class CommandsTest : public PanelTest {
   }
 
   // A phone of the given type (1 music mode, 4 ring-tone mode) plugged in through a folder device.
-  void PlugPhone(int type = 1) {
+  void PlugPhone(int type = 1, bool bluetooth = false) {
     auto client = std::make_shared<DeviceMgr::TYX_FolderDeviceClient>();
     DeviceMgr::DeviceProfile profile;
     profile.model = "SPH-TEST";
     profile.kind = 2;
     profile.type = static_cast<DEVICETYPE>(type);
+    profile.bluetooth = bluetooth;
     const std::string root = dir_.File("phone");
     std::filesystem::create_directories(root);
     ASSERT_EQ(DeviceMgr::WriteDeviceProfile(root, profile), "");
-    ASSERT_TRUE(client->Connect(root).ok());
+    const auto connected = client->Connect(root);
+    ASSERT_TRUE(connected.ok());
+    phone_ = client;
+    phoneId_ = connected.id;
     InstallDeviceMgrClient(client);
   }
 
@@ -138,6 +147,8 @@ class CommandsTest : public PanelTest {
   TYX::Test::ScopedUserAgent agent_;
   TYX_BandWnd band_;
   std::shared_ptr<FakeCD> cd_;
+  std::shared_ptr<DeviceMgr::TYX_FolderDeviceClient> phone_;
+  unsigned phoneId_ = DM_NO_DEVICE;
   std::vector<HostMessage> hostMessages_;
   std::vector<Win::UINT> mainCommands_;
   Win::LRESULT hostAnswer_ = 0;
@@ -364,6 +375,89 @@ TEST_F(CommandsTest, RemovalFollowsTheSidebarPage) {
 
   LP lone;
   EXPECT_EQ(lone.RemoveSelectedMedia(), Win::E_INVALIDARG);
+}
+
+TEST_F(CommandsTest, RemovingLibrarySongsTellsABluetoothPhoneItsPCListChanged) {
+  const std::uint32_t a = AddSong("a.mp3");
+  AddSong("b.mp3");
+  AddSong("c.mp3");
+  Playlist(STOCK_PLAYLIST_NOWPLAYING)->InsertItem(a, 0);
+  PlugPhone(1, true);
+  ASSERT_EQ(phone_->PCFileListUpdates(phoneId_), 0);
+
+  // Removing from the now-playing list leaves the library as it was: the phone is not told.
+  ShowPage("200000");
+  Select(List(LP::LIST_NOWPLAYING), 0);
+  ASSERT_EQ(panel_.RemoveSelectedMedia(), 0);
+  EXPECT_EQ(Playlist(STOCK_PLAYLIST_NOWPLAYING)->CountItem(), 0u);
+  EXPECT_EQ(phone_->PCFileListUpdates(phoneId_), 0);
+
+  ShowPage("000000");
+  Select(List(LP::LIST_LIBRARY), 1);
+  ASSERT_EQ(panel_.RemoveSelectedMedia(), 0);
+  EXPECT_EQ(Playlist(STOCK_PLAYLIST_LIBRARY)->CountItem(), 2u);
+  EXPECT_EQ(phone_->PCFileListUpdates(phoneId_), 1);
+  // The list shows what is left.
+  EXPECT_EQ(Rows(List(LP::LIST_LIBRARY)), 2);
+}
+
+TEST_F(CommandsTest, TagAndPropertyDialogsOpenForTheLibrarySelection) {
+  const std::uint32_t a = AddRealMp3("a.mp3");
+  const std::uint32_t b = AddRealMp3("b.mp3");
+  ASSERT_TRUE(Item(a)->SetArtist("Old"));
+  ASSERT_TRUE(Item(b)->SetArtist("Old"));
+  ShowPage("000000");
+  LP::ListCtrl* list = List(LP::LIST_LIBRARY);
+  ASSERT_EQ(Rows(list), 2);
+
+  // Nothing selected: no dialog.
+  EXPECT_EQ(panel_.ShowFilePropertyDlg(), Win::E_FAIL);
+  EXPECT_EQ(agent_->ModalCount(), 0);
+
+  // One row: the song's own tag editor and its information dialog.
+  Select(list, 0);
+  std::string opened;
+  agent_->OnNextModal([&](Win::Window& w) {
+    if (dynamic_cast<Dialog::TYX_Dialog_FileID3Edit*>(&w) != nullptr) opened = "one";
+    if (dynamic_cast<Dialog::TYX_Dialog_FileID3Edit2*>(&w) != nullptr) opened = "many";
+    static_cast<Win::Dialog&>(w).EndDialog(Win::IDCANCEL);
+  });
+  EXPECT_EQ(panel_.ShowFileID3EditDlg(), 0);
+  EXPECT_EQ(opened, "one");
+  agent_->OnNextModal([&](Win::Window& w) {
+    opened = dynamic_cast<Dialog::TYX_Dialog_FileProperty*>(&w) != nullptr ? "property" : "other";
+    static_cast<Win::Dialog&>(w).EndDialog(Win::IDCANCEL);
+  });
+  EXPECT_EQ(panel_.ShowFilePropertyDlg(), 0);
+  EXPECT_EQ(opened, "property");
+
+  // Two rows: the batch editor; a change shows in the rows at once. The property dialog is for one
+  // song only.
+  Select(list, 1);
+  EXPECT_EQ(panel_.ShowFilePropertyDlg(), Win::E_FAIL);
+  agent_->OnNextModal([&](Win::Window& w) {
+    auto* d = dynamic_cast<Dialog::TYX_Dialog_FileID3Edit2*>(&w);
+    ASSERT_NE(d, nullptr);
+    opened = "many";
+    EXPECT_TRUE(d->GetCheckBox(Dialog::TYX_Dialog_FileID3Edit2::kArtist)->Click());
+    EXPECT_TRUE(d->GetFieldEdit(Dialog::TYX_Dialog_FileID3Edit2::kArtist)->TypeText("New"));
+    EXPECT_TRUE(d->ClickButton(Win::IDOK));
+  });
+  opened.clear();
+  EXPECT_EQ(panel_.ShowFileID3EditDlg(), 0);
+  EXPECT_EQ(opened, "many");
+  EXPECT_EQ(Text(list, 0, 3), "New");
+  EXPECT_EQ(Text(list, 1, 3), "New");
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+
+  // Only the library list has these dialogs.
+  Playlist(STOCK_PLAYLIST_NOWPLAYING)->InsertItem(a, 0);
+  ShowPage("200000");
+  Select(List(LP::LIST_NOWPLAYING), 0);
+  const int modals = agent_->ModalCount();
+  EXPECT_EQ(panel_.ShowFileID3EditDlg(), Win::E_FAIL);
+  EXPECT_EQ(panel_.ShowFilePropertyDlg(), Win::E_FAIL);
+  EXPECT_EQ(agent_->ModalCount(), modals);
 }
 
 TEST_F(CommandsTest, DeleteAndListenWithoutSelectionTellThePerson) {

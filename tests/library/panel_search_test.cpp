@@ -6,6 +6,7 @@
 #include "library/library_panel_fixture.h"
 #include "platform/messaging.h"
 #include "toolkit/combo_box.h"
+#include "toolkit/splitter_control.h"
 
 namespace TYX::Library::Test {
 namespace {
@@ -67,6 +68,12 @@ TEST_F(SearchTest, ToolbarCommandShowsTheStripAndLaysOutTheLists) {
   Command(1032);
   ASSERT_TRUE(Search()->IsVisibleFlag());
   EXPECT_EQ(panel_.GetPowerSearchFlag(kLibrary), 1);
+  // The splitter under the strip shows with it, at the strip's lower edge.
+  Controls::TYX_SplitterControl* splitter = panel_.Layout().GetSplitter();
+  ASSERT_NE(splitter, nullptr);
+  EXPECT_TRUE(splitter->IsVisibleFlag());
+  EXPECT_EQ(splitter->GetRectInParent(), panel_.Layout().GetSplitterRect());
+  EXPECT_EQ(splitter->GetRectInParent().top, Search()->GetRectInParent().bottom);
   // Each list is a third of the strip less 2 pixels, 2 pixels apart.
   Search()->SendMessage(WM_SEARCH_COMBO_SELCHANGE, 0, 0);
   const int w = Search()->GetClientRect().Width();
@@ -77,6 +84,7 @@ TEST_F(SearchTest, ToolbarCommandShowsTheStripAndLaysOutTheLists) {
   // The second press hides it again.
   Command(1033);
   EXPECT_FALSE(Search()->IsVisibleFlag());
+  EXPECT_FALSE(splitter->IsVisibleFlag());
   EXPECT_EQ(panel_.GetPowerSearchFlag(kLibrary), 0);
 }
 
