@@ -55,6 +55,7 @@ TYX_MediaConvertingOutcome RunMediaConverting(Win::HWND parent, TYX_LibraryManag
   outcome.progressResult = progress.DoModal();
   outcome.added = progress.AddedIndexes();
   outcome.problems = progress.ProblemCount();
+  outcome.transferAfter = options.GetTransferAfterConversion();
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include "convert/extractor_thread.h"
 #include "platform/os_services.h"
 #include "platform/user_agent.h"
+#include "toolkit/check_box.h"
 #include "toolkit/combo_box.h"
 #include "toolkit/edit.h"
 #include "toolkit/list_ctrl_ex.h"
@@ -136,6 +137,10 @@ BOOL TYX_MediaConverting_OptionDlg::OnInitDialog() {
   if (edit->CreateEdit(self, Rect{40, 500, 390, 520}, kPathEditId)) path_ = AdoptControl(std::move(edit));
   auto change = std::make_unique<TYX_SkinButton>();
   if (change->CreateSkinButton(self, Rect{400, 498, 474, 520}, kChangeButtonId, "변경")) AdoptControl(std::move(change));
+  auto transfer = std::make_unique<TYX_CheckBox>();
+  if (transfer->CreateCheckBox(self, Rect{20, 535, 474, 553}, kTransferCheckId, "변환 후 휴대폰으로 전송")) {
+    transfer_ = AdoptControl(std::move(transfer));
+  }
 
   // The stored choices, else the first-use defaults.
   const std::string key = SettingsKey();
@@ -246,6 +251,7 @@ void TYX_MediaConverting_OptionDlg::OnOK() {
   channelOption_ = channels_ != nullptr && channels_->GetCurSel() >= 0 ? channels_->GetCurSel() : CHANNEL_KEEP;
   saveToSource_ = userRadio_ == nullptr || !userRadio_->GetCheck();
   userFolder_ = path_ != nullptr ? path_->GetText() : std::string();
+  transferAfter_ = transfer_ != nullptr && transfer_->GetCheck();
   if (!saveToSource_ && userFolder_.empty()) {
     TYX_MessageBox::Show(GetSafeHwnd(), "경로가 선택되지 않았습니다.", "오류", MB_OK);
     return;

@@ -14,6 +14,7 @@
 #include "util/file_type.h"
 
 namespace TYX::Controls {
+class TYX_CheckBox;
 class TYX_ComboBox;
 class TYX_Edit;
 class TYX_ListCtrlEx;
@@ -57,6 +58,8 @@ class TYX_MediaConverting_OptionDlg : public Controls::TYX_Skin_PopupDialog {
   static constexpr Win::UINT kUserFolderRadioId = 101;
   static constexpr Win::UINT kPathEditId = 1004;
   static constexpr Win::UINT kChangeButtonId = 1005;
+  // "변환 후 휴대폰으로 전송": the panel sends the new songs to the phone once they are made.
+  static constexpr Win::UINT kTransferCheckId = 1006;
   static constexpr int kDefaultBitrateIndex = 7;  // "128 kbps"
 
   // The registry key of the settings.
@@ -84,6 +87,7 @@ class TYX_MediaConverting_OptionDlg : public Controls::TYX_Skin_PopupDialog {
   int GetChannelOption() const { return channelOption_; }
   bool GetSaveToSource() const { return saveToSource_; }
   const std::string& GetUserFolder() const { return userFolder_; }
+  bool GetTransferAfterConversion() const { return transferAfter_; }
 
  protected:
   Win::BOOL OnInitDialog() override;
@@ -110,6 +114,7 @@ class TYX_MediaConverting_OptionDlg : public Controls::TYX_Skin_PopupDialog {
   int channelOption_ = CHANNEL_KEEP;
   bool saveToSource_ = true;
   std::string userFolder_;
+  bool transferAfter_ = false;
   Controls::TYX_ListCtrlEx* list_ = nullptr;
   Controls::TYX_ComboBox* format_ = nullptr;
   Controls::TYX_ComboBox* bitrates_ = nullptr;
@@ -117,6 +122,7 @@ class TYX_MediaConverting_OptionDlg : public Controls::TYX_Skin_PopupDialog {
   Controls::TYX_RadioButton* sourceRadio_ = nullptr;
   Controls::TYX_RadioButton* userRadio_ = nullptr;
   Controls::TYX_Edit* path_ = nullptr;
+  Controls::TYX_CheckBox* transfer_ = nullptr;
 };
 
 }  // namespace TYX::Dialog

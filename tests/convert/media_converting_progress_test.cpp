@@ -10,6 +10,7 @@
 #include "convert/extractor_thread.h"
 #include "convert/media_converting_test_support.h"
 #include "convert/via_decode_reader.h"
+#include "toolkit/check_box.h"
 #include "toolkit/edit.h"
 #include "toolkit/radio_button.h"
 #include "toolkit/static_text.h"
@@ -200,6 +201,29 @@ TEST_F(ProgressDialog, ATakenNameGetsTheFirstFreeNumberThroughBothDialogs) {
     EXPECT_TRUE(Synth::DecodeFile(dir_.File(expected)).ok);
   }
   EXPECT_EQ(TYX::Test::ReadFileBytes(dir_.File("song.mp3")), "already here");
+  EXPECT_FALSE(watchdog.Fired());
+}
+
+TEST_F(ProgressDialog, TheTransferAfterConversionBoxComesBackWithTheNewSongs) {
+  ScopedUserAgent agent;
+  ModalWatchdog watchdog;
+  const std::uint32_t song = Add(Wav("tune.wav", 0.4));
+  for (const bool tick : {false, true}) {
+    SCOPED_TRACE(tick);
+    agent->OnNextModal([&](Window& w) {
+      auto* box = static_cast<Option&>(w).GetControl<Controls::TYX_CheckBox>(Option::kTransferCheckId);
+      ASSERT_NE(box, nullptr);
+      EXPECT_FALSE(box->GetCheck()) << "unticked on every opening";
+      if (tick) {
+        EXPECT_TRUE(box->Click());
+      }
+      EXPECT_TRUE(static_cast<Option&>(w).ClickButton(IDOK));
+    });
+    const TYX_MediaConvertingOutcome outcome = RunMediaConverting(nullptr, store_.get(), {song}, 0, 0);
+    EXPECT_TRUE(outcome.converted);
+    EXPECT_EQ(outcome.transferAfter, tick);
+    EXPECT_EQ(outcome.added.size(), 1u);
+  }
   EXPECT_FALSE(watchdog.Fired());
 }
 
