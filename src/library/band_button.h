@@ -23,6 +23,10 @@ class TYX_BandButton : public Win::Window {
   static constexpr Win::COLORREF kNoShadow = 0x010101;
   static constexpr Win::COLORREF kDefaultTitleColor = 0x393939;
   static constexpr Win::UINT kCursorImage = 20443;
+  // Style bits of a band button besides child and visible: tab stop, notify, owner-drawn.
+  static constexpr Win::DWORD WS_TABSTOP = 0x00010000;
+  static constexpr Win::DWORD BS_NOTIFY = 0x00004000;
+  static constexpr Win::DWORD BS_OWNERDRAW = 0x0000000B;
 
   TYX_BandButton();
   ~TYX_BandButton() override;

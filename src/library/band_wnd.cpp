@@ -73,7 +73,8 @@ bool TYX_BandWnd::MakeButton(Win::UINT id, TYX_BandButton& button, const Win::Re
   button.SetAutoCalcRect(false);
   button.SetTrans(0xFF00FF);
   button.SetBitmap_DLL(leftImage, middleImage, rightImage, 0);
-  const Win::DWORD style = Win::WS_CHILD | Win::WS_VISIBLE;  // tab stop, notify and owner-draw are implied
+  const Win::DWORD style = Win::WS_CHILD | Win::WS_VISIBLE | TYX_BandButton::WS_TABSTOP | TYX_BandButton::BS_NOTIFY |
+                           TYX_BandButton::BS_OWNERDRAW;
   if (!IsAlive()) {
     TYX_Log::Instance()->Add("TYX_BandWnd::MakeButton id : %u, the band window has no window yet", id);
     return false;

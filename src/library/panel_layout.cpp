@@ -215,6 +215,9 @@ void TYX_PanelLayout::OnSize(int width, int height) {
 
 void TYX_PanelLayout::OnSplitterMoved(int delta) {
   rectSearch_.bottom += delta;
+  // The strip itself grows with its rectangle, so no gap opens above the lists.
+  Win::Window* search = Panel().GetSearchWnd();
+  if (search != nullptr && search->IsAlive()) search->MoveWindow(rectSearch_, false);
   for (int i = 0; i < LIST_COUNT; ++i) {
     TYX_LibraryPanel::ListCtrl* list = Panel().GetListCtrl(static_cast<PanelList>(i));
     if (list == nullptr || !list->IsAlive()) continue;

@@ -99,6 +99,8 @@ TEST_F(BandWndTest, BandsGetButtonsWithTheirImagesAndTitles) {
   EXPECT_EQ(b->GetTrans(), 0xFF00FFu);
   EXPECT_FALSE(b->GetAutoCalcRect());
   EXPECT_EQ(b->GetButtonCursor(), 20443u);
+  // Child, visible, tab stop, notify, owner-drawn.
+  EXPECT_EQ(b->GetStyle(), 0x5001400Bu);
   EXPECT_EQ(band->GetItem(1)->extra, "x");
   // The first node made the band's tree window, a child with the band index as control ID.
   ASSERT_NE(band->GetBandTreeWnd(1), nullptr);

@@ -152,6 +152,8 @@ TEST_F(PanelLayoutTest, TheSplitterMovesTheSearchStripAndTheLists) {
   note.delta = 12;
   panel_.SendMessage(Win::WM_NOTIFY, kSplitterId, Win::RecordToLParam(&note.hdr));
   EXPECT_EQ(Layout().GetSearchRect().bottom, search.bottom + 12);
+  // The strip itself grows with it: no gap opens between it and the lists.
+  EXPECT_EQ(panel_.GetSearchWnd()->GetRectInParent(), Layout().GetSearchRect());
   EXPECT_EQ(Layout().GetSplitterRect().top, split.top + 12);
   const Win::Rect moved = panel_.GetListCtrl(LIST_NOWPLAYING)->GetRectInParent();
   EXPECT_EQ(moved.top, list.top + 12);
