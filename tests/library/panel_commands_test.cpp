@@ -641,6 +641,35 @@ TEST_F(CommandsTest, LyricsOfAStoreSongAreTheHostsByItsSongNumber) {
   EXPECT_EQ(HostMessages(WM_LIBRARY_SHOW_LYRICS).size(), 1u);
 }
 
+TEST_F(CommandsTest, LyricsOfALocalSongGoToTheLyricsViewFromTheLyricsColumnOnly) {
+  const std::uint32_t a = AddRealMp3("a.mp3");
+  ASSERT_TRUE(Item(a)->SetNumber(ItemNumber::LyricFlags, kLyricTag));
+  Playlist(STOCK_PLAYLIST_NOWPLAYING)->InsertItem(a, 0);
+  ShowPage("200000");
+  LP::ListCtrl* list = List(LP::LIST_NOWPLAYING);
+  ASSERT_EQ(Number(list, 0, 5), 2u);
+
+  // The type icon is no lyrics column: nothing opens.
+  ASSERT_TRUE(list->ClickImage(0, 6));
+  Win::PumpMessages();
+  EXPECT_TRUE(agent_->Prompts().empty());
+  // The lyrics column opens the lyrics view of the song's file; this file holds none, which the
+  // person is told. Nothing goes to the host.
+  agent_->ExpectMessageBox(Win::IDOK, false, "가사가 존재하지 않습니다.");
+  ASSERT_TRUE(list->ClickImage(0, 5));
+  Win::PumpMessages();
+  EXPECT_TRUE(HostMessages(WM_LIBRARY_SHOW_LYRICS).empty());
+
+  // Without a row the library list's form needs exactly one selected row.
+  ShowPage("000000");
+  EXPECT_EQ(panel_.ShowLyricsPopupDlg(), Win::E_FAIL);
+  Select(List(LP::LIST_LIBRARY), 0);
+  agent_->ExpectMessageBox(Win::IDOK, false, "가사가 존재하지 않습니다.");
+  EXPECT_EQ(panel_.ShowLyricsPopupDlg(), 0);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_EQ(agent_->Prompts().size(), 2u);
+}
+
 // ---- Conversion, ripping, CD tray, help -----------------------------------------------------------------
 
 TEST_F(CommandsTest, ConversionOpensForSelectedLibrarySongsOnly) {
