@@ -128,7 +128,16 @@ void TYX_DeviceTransDlg::OnCloseRequest() {
   EndDialog(0);
 }
 
-void TYX_DeviceTransDlg::OnCancel() { OnCloseRequest(); }
+void TYX_DeviceTransDlg::OnCancel() {
+  // Command 2 (Escape, the close box) stops a running transfer like command 0x1069: the job's end
+  // report then closes the dialog and tells the main window, as after any job. Only the "취소" button
+  // (0xAA0C) marks the dialog as closing. Before the job started there is nothing to stop: it closes.
+  if (started_ && controller_) {
+    controller_->Cancel();
+    return;
+  }
+  OnCloseRequest();
+}
 
 Win::LRESULT TYX_DeviceTransDlg::OnReport(Win::WPARAM wParam, Win::LPARAM lParam) {
   const int code = static_cast<int>(static_cast<std::intptr_t>(wParam));

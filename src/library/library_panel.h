@@ -104,7 +104,7 @@ class TYX_LibraryPanel : public Win::Window {
 
   // ---- Commands and events (panel_commands) -------------------------------------------------------
   void SetFooter(Contents::TYX_ContentsFooter* footer) { commands_->SetFooter(footer); }
-  void SetTransferTargetFolder(const std::string& folder) { transfer_->SetTransferTargetFolder(folder); }
+  long SetTransferTargetFolder(const std::string& folder) { return transfer_->SetTransferTargetFolder(folder); }
   long RemoveSelectedMedia() { return commands_->RemoveSelectedMedia(); }
   long PlayOneSong(std::uint32_t libraryIndex) { return commands_->PlayOneSong(libraryIndex); }
   long ShowFilePropertyDlg() { return commands_->ShowFilePropertyDlg(); }

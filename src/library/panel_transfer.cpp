@@ -81,6 +81,9 @@ std::string SizeText(std::int64_t bytes) {
   return buf;
 }
 
+// The phone name limit of a model that gives none.
+constexpr int kDefaultPhoneNameLimit = 36;
+
 // How many numbered variants of a store download's name are tried before giving up.
 constexpr int kMaxNameVariants = 1000;
 
@@ -236,7 +239,8 @@ void TYX_PanelTransfer::ShowTransferReport(const std::vector<TYX_DeviceTransDlg:
   report.SetTotal(total);
   report.SetStep(::TYX::Dialog::TYX_Dialog_Error_Report::kStepResult);
   report.SetUrl(TYX_INIT::Instance()->GetAttributeStr(kReportUrl));
-  report.SetContentsWindow(panel.GetMainWnd());
+  // The report's store link goes to the host's contents window (the main window when it gave none).
+  report.SetContentsWindow(panel.GetContentsWindow() != nullptr ? panel.GetContentsWindow() : panel.GetMainWnd());
   report.DoModal();
 }
 
@@ -275,9 +279,13 @@ long TYX_PanelTransfer::FileTransferToDeviceMS(const std::string& path, Win::HWN
     const bool ringtoneMode = dmGetDeviceType(device) == DEVICETYPE_RINGTONE;
     if ((ext == "mmf") != ringtoneMode) return refuse(0, 0);
     stDeviceInfo info;
-    if (dmGetDeviceInfo(device, info, 1) && info.pModelInfo != nullptr) {
-      const int modelLimit = ext == "mmf" ? info.pModelInfo->nMaxFileName2 : info.pModelInfo->nMaxFileName;
-      if (modelLimit > 0) limit = modelLimit;
+    const bool known = dmGetDeviceInfo(device, info, 1) && info.pModelInfo != nullptr;
+    if (ext == "mmf") {
+      // A melody's limit is the model's second name length; without one the general limit stays.
+      if (known && info.pModelInfo->nMaxFileName2 > 0) limit = info.pModelInfo->nMaxFileName2;
+    } else {
+      // Music takes the model's name limit, 36 when the model gives none (as every music put does).
+      limit = known && info.pModelInfo->nMaxFileName > 0 ? info.pModelInfo->nMaxFileName : kDefaultPhoneNameLimit;
     }
   }
   // A phone that shows lyrics gets the song's lyric copy, under the song's own name; the copy is

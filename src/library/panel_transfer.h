@@ -65,7 +65,11 @@ class TYX_PanelTransfer : public TYX_PanelPart {
   const std::string& GetCurrentSyncFile() const { return currentSyncFile_; }
 
   bool IsBusy() const { return busy_; }
-  void SetTransferTargetFolder(const std::string& folder) { targetFolder_ = folder; }
+  // Stores the folder text; 0.
+  long SetTransferTargetFolder(const std::string& folder) {
+    targetFolder_ = folder;
+    return 0;
+  }
   const std::string& GetTransferTargetFolder() const { return targetFolder_; }
 
   // 0xAC62: a transfer report of a song on the sync list. When the song is in the library and on the

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 #include "components/devicemgr/device_profile.h"
@@ -23,6 +24,7 @@
 #include "helpers/scripted_user_agent.h"
 #include "platform/messaging.h"
 #include "toolkit/check_box.h"
+#include "util/file_name.h"
 #include "util/init.h"
 
 namespace TYX::Library::Test {
@@ -121,7 +123,8 @@ class TransferPanelTest : public PanelTest {
   ~TransferPanelTest() override { TYX_INIT::Instance()->SetStoreFile(oldSettings_); }
 
   // A phone (type 1 music mode, 4 ring-tone mode) behind a folder device; returns its music folder.
-  std::string PlugPhone(int type = 1, bool bluetooth = false) {
+  // nameLimit: the model's longest file name (0: the model gives none).
+  std::string PlugPhone(int type = 1, bool bluetooth = false, int nameLimit = 36) {
     DeviceMgr::TYX_FolderDeviceClient::Options options;
     options.chunkSize = 4096;
     client_ = std::make_shared<DeviceMgr::TYX_FolderDeviceClient>(options);
@@ -130,7 +133,7 @@ class TransferPanelTest : public PanelTest {
     profile.model = "SPH-M4650";
     profile.kind = 2;
     profile.type = static_cast<DEVICETYPE>(type);
-    profile.maxFileName = 36;
+    profile.maxFileName = nameLimit;
     profile.maxBitrate = 320;
     profile.folder = "\\MUSIC";
     profile.bluetooth = bluetooth;
@@ -165,7 +168,8 @@ class TransferPanelTest : public PanelTest {
     return -1;
   }
   // Expects the transfer dialog to open, and, after it, the report; the report's figures are kept.
-  void ExpectTransferThenReport() {
+  // onReport acts on the report once its figures are read (default: closes it).
+  void ExpectTransferThenReport(std::function<void(Report&)> onReport = {}) {
     agent_->OnNextModal([this](Win::Window& w) {
       auto* dlg = dynamic_cast<TYX_DeviceTransDlg*>(&w);
       ASSERT_NE(dlg, nullptr) << "the transfer dialog opens first";
@@ -178,14 +182,18 @@ class TransferPanelTest : public PanelTest {
         }
       });
     });
-    agent_->OnNextModal([this](Win::Window& w) {
+    agent_->OnNextModal([this, onReport](Win::Window& w) {
       auto* report = dynamic_cast<Report*>(&w);
       ASSERT_NE(report, nullptr) << "the report follows the transfer";
       reportShown_ = true;
       reportTotal_ = report->GetTotal();
       reportFailed_ = report->GetFailedCount();
       reportCompleted_ = report->GetCompletedCount();
-      report->EndDialog(1);
+      if (onReport) {
+        onReport(*report);
+      } else {
+        report->EndDialog(1);
+      }
     });
   }
   int HostCount(Win::UINT msg) const {
@@ -252,6 +260,28 @@ TEST_F(TransferPanelTest, AFileThatCannotBeSentIsListedInTheReport) {
   EXPECT_EQ(reportTotal_, 2);
   EXPECT_EQ(reportFailed_, 1);
   EXPECT_EQ(reportCompleted_, 1);
+}
+
+TEST_F(TransferPanelTest, TheReportsStoreLinkGoesToTheContentsWindow) {
+  PlugPhone();
+  AddMp3("one.mp3", "One");
+  ShowLibrary();
+  SelectAll();
+  std::vector<std::pair<Win::WPARAM, Win::LPARAM>> navigations;
+  Win::Window contents;
+  contents.OnMessage(Report::WM_STORE_NAVIGATE, [&navigations](Win::WPARAM w, Win::LPARAM l) {
+    navigations.emplace_back(w, l);
+    return Win::LRESULT{0};
+  });
+  ASSERT_TRUE(contents.Create(nullptr, Win::Rect{0, 0, 10, 10}, 0));
+  panel_.SetContentsWindow(contents.GetSafeHwnd());
+  // The person follows the report's store link, which closes the report.
+  ExpectTransferThenReport([](Report& report) { report.SendMessage(Report::WM_STORE_COMPLEX_NAVIGATE, 7, 8); });
+  Command(kCmdTransferDevice);
+  ASSERT_TRUE(reportShown_);
+  ASSERT_TRUE(Win::PumpUntil([&] { return !navigations.empty(); }, 60000));
+  EXPECT_EQ(navigations, (std::vector<std::pair<Win::WPARAM, Win::LPARAM>>{{7, 8}}));
+  EXPECT_FALSE(panel_.Transfer().IsBusy()) << "the link closed the report";
 }
 
 TEST_F(TransferPanelTest, ATransferThatNeverStartedShowsNoReport) {
@@ -406,6 +436,22 @@ TEST_F(TransferPanelTest, StoreDownloadTakesTheFirstFreeNameAndTellsThePage) {
   EXPECT_EQ(fs::file_size(folder + "/song.mp3"), before) << "the phone's own file is kept";
   EXPECT_EQ(stolen, 0);
   dmRegisterNotify(nullptr, 0);
+}
+
+TEST_F(TransferPanelTest, StoreDownloadToAModelWithoutANameLimitIsNamedWithin36Characters) {
+  const std::string folder = PlugPhone(1, false, 0);
+  const std::string name = "A store song whose title runs far past what phones keep.mp3";
+  ASSERT_GT(Util::CountUtf8Chars(name), 36u);
+  AddMp3(name, "Long");
+  PageWindow page;
+  ASSERT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath(name), page.Hwnd()), 0);
+  ASSERT_TRUE(Win::PumpUntil([&] { return !page.ends.empty(); }, 60000));
+  EXPECT_EQ(page.ends, std::vector<int>{dm_tc_success});
+  std::vector<std::string> onPhone;
+  for (const auto& entry : fs::directory_iterator(folder)) onPhone.push_back(entry.path().filename().string());
+  ASSERT_EQ(onPhone.size(), 1u);
+  EXPECT_EQ(Util::CountUtf8Chars(onPhone[0]), 36u) << onPhone[0];
+  EXPECT_EQ(fs::path(onPhone[0]).extension(), ".mp3");
 }
 
 TEST_F(TransferPanelTest, StoreDownloadRefusalsReachThePage) {
