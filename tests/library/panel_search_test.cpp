@@ -166,6 +166,31 @@ TEST_F(SearchTest, ArtistNarrowsAlbumsAndAnAlbumChoiceRefreshesTheList) {
   EXPECT_EQ(Listed(), (std::vector<std::string>{"s3"}));  // genre Rock and artist Zed still apply
 }
 
+TEST_F(SearchTest, SelectionChangeRequestNamingAListHandlesThatList) {
+  AddTagged("s1", "Abe", "A1", "Rock");
+  AddTagged("s2", "Zed", "Z1", "Jazz");
+  panel_.Refresh("000000");
+  Search()->SendMessage(WM_SEARCH_COMBO_SELCHANGE, 0, 0);
+  const int rebuilds = Search()->RebuildCount();
+  auto request = [this](SW::SearchList which) {
+    Search()->SendMessage(WM_SEARCH_COMBO_SELCHANGE, reinterpret_cast<Win::WPARAM>(Combo(which)->GetSafeHwnd()), 0);
+  };
+
+  // A quiet change of the genre followed by the request naming the genre list narrows the lists below.
+  ASSERT_EQ(Combo(SW::LIST_GENRE)->SetCurSel(2), 2);  // "Rock"
+  request(SW::LIST_GENRE);
+  EXPECT_EQ(Entries(SW::LIST_ARTIST), (std::vector<std::string>{"아티스트 전체보기 (1)", "Abe"}));
+  EXPECT_EQ(Entries(SW::LIST_ALBUM), (std::vector<std::string>{"앨범 전체보기 (1)", "A1"}));
+  EXPECT_EQ(Search()->RebuildCount(), rebuilds) << "only the lists below the genre are rebuilt";
+  Pump();
+  EXPECT_EQ(Listed().size(), 2u);
+
+  // Naming the album list asks the panel to list again with the filter.
+  request(SW::LIST_ALBUM);
+  Pump();
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"s1"}));
+}
+
 TEST_F(SearchTest, ChangingToAnotherListTypeAndBackRebuildsAndClearsTheFilter) {
   AddTagged("s1", "Abe", "A1", "Rock");
   AddTagged("s2", "Zed", "Z1", "Jazz");
