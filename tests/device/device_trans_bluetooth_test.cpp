@@ -45,6 +45,31 @@ TEST_F(BluetoothJob, SendsTheBatchAndRecordsEachOutcome) {
   EXPECT_EQ(c.GetTotalBytes(), 200000);
 }
 
+TEST_F(BluetoothJob, SyncRemovesUnlistedMusicButNotBoundContent) {
+  const unsigned phone = Plug("phone", PhoneProfile(true));
+  WriteAt(PhoneFile("phone", "old.mp3"), PatternBytes(300000));
+  WriteAt(PhoneFile("phone", "old.amr"), PatternBytes(2000));
+  // Content bound to the phone is music the cable link syncs away, the Bluetooth link never.
+  WriteAt(PhoneFile("phone", "bound.dcf"), PatternBytes(4000));
+  WriteAt(PhoneFile("phone", "ring.mmf"), "MMMD melody");
+  WriteAt(PhoneFile("phone", "notes.txt"), "text");
+  const std::string keep = Song("keep.mp3");
+  WriteAt(PhoneFile("phone", "keep.mp3"), ReadFileBytes(keep));
+  const std::string fresh = Song("fresh.mp3");
+
+  ASSERT_TRUE(Run(phone, {keep, fresh}, 1));
+  EXPECT_FALSE(fs::exists(PhoneFile("phone", "old.mp3")));
+  EXPECT_FALSE(fs::exists(PhoneFile("phone", "old.amr")));
+  EXPECT_TRUE(fs::exists(PhoneFile("phone", "bound.dcf")));
+  EXPECT_TRUE(fs::exists(PhoneFile("phone", "ring.mmf")));
+  EXPECT_TRUE(fs::exists(PhoneFile("phone", "notes.txt")));
+  EXPECT_EQ(ReadFileBytes(PhoneFile("phone", "keep.mp3")), ReadFileBytes(keep));
+  EXPECT_EQ(ReadFileBytes(PhoneFile("phone", "fresh.mp3")), ReadFileBytes(fresh));
+  EXPECT_EQ(controller_->GetRecord(keep).state, TYX_DeviceTransControl::ess_complete);
+  EXPECT_EQ(controller_->GetRecord(fresh).state, TYX_DeviceTransControl::ess_complete);
+  EXPECT_EQ(readout_.method, Device::eAutoSyncSync);
+}
+
 TEST_F(BluetoothJob, ASuspendedLinkFailsEveryFileAndStillEndsTheJob) {
   const unsigned phone = Plug("phone", PhoneProfile(true));
   const std::vector<std::string> files{Song("a.mp3"), Song("b.mp3")};
