@@ -79,7 +79,7 @@ void TYX_DeviceTransDlg_Melody1::Send() {
   const int started = dmPutFile(device_, path_, "0", GetSafeHwnd(), WM_MELODY_NOTICE);
   dmPutFileMode(previous);
   // The dialog stays until the end notice: closing now would lose the outcome.
-  if (started != 1) Finish(ResultText(dmGetLastError() != 0 ? dmGetLastError() : -1), 0);
+  if (started != 1) Finish(ResultText(dmGetLastError() != 0 ? dmGetLastError() : -1), 1);
 }
 
 Win::LRESULT TYX_DeviceTransDlg_Melody1::OnNotice(Win::WPARAM status, Win::LPARAM value) {
@@ -92,7 +92,7 @@ Win::LRESULT TYX_DeviceTransDlg_Melody1::OnNotice(Win::WPARAM status, Win::LPARA
       const int last = dmGetLastError();
       if (last != 0) code = last;
     }
-    Finish(ResultText(code), code == 0 ? 1 : 0);
+    Finish(ResultText(code), 1);
   }
   return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The ring-tone transfer dialog: connects to the phone in ring-tone mode, refuses a melody whose title
 // is on the phone already, puts the file and stays open (hidden) until the phone's end notice, then
-// tells the person the outcome. Ends with 1 only when the phone took the melody.
+// tells the person the outcome. Ends with 1 once the put was made, whatever the phone answered; 0 when
+// no phone was found or the title is taken (nothing was sent).
 #include <string>
 
 #include "toolkit/skin_popup_dialog.h"

@@ -486,8 +486,9 @@ std::string TwoNoteMidi() {
 class RingtoneTest : public TransferPanelTest {
  protected:
   // A phone in ring-tone mode taking 4- and 16-voice melodies; returns its folder.
-  std::string PlugRingtonePhone() {
+  std::string PlugRingtonePhone(bool batteryLow = false) {
     DeviceMgr::DeviceProfile profile;
+    profile.batteryLow = batteryLow;
     profile.model = "SCH-B100";
     profile.kind = DM_KIND_RINGTONE;
     profile.type = DEVICETYPE_RINGTONE;
@@ -543,6 +544,24 @@ TEST_F(RingtoneTest, AMelodyReachesThePhoneAndTheOutcomeIsShown) {
   EXPECT_TRUE(agent_->AllAnswersUsed());
   Win::PumpMessages();
   EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 1);
+}
+
+TEST_F(RingtoneTest, AMelodyThePhoneRefusesIsToldAndTheTransferStillEnds) {
+  const std::string folder = PlugRingtonePhone(true);
+  const std::string midi = dir_.Write("music/bell.mid", TwoNoteMidi());
+  const std::uint32_t index = store_->GetLibrary()->InsertItem(midi, kItemKindFile);
+  ASSERT_NE(Playlist(STOCK_PLAYLIST_LIBRARY)->InsertItem(index, 0), kNoPosition);
+  ShowRingtones();
+  Select(List(LP::LIST_MYMELODY), 0);
+
+  ExpectMelodyDialog();
+  agent_->ExpectMessageBox(Win::IDOK, false, "휴대폰 배터리가 부족하면 전송이 불가능할 수 있습니다.");
+  panel_.SendMessage(WM_LIBRARY_RINGTONE_TRANSFER, 0, 0);
+  EXPECT_TRUE(melodyOpened_);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_FALSE(fs::exists(folder + "/bell.mid"));
+  Win::PumpMessages();
+  EXPECT_EQ(HostCount(WM_LIBRARY_TRANSFER_DONE), 1) << "the put was made: the parent hears the transfer ended";
 }
 
 TEST_F(RingtoneTest, RefusesMusicModeAndUnsupportedPolyphony) {
