@@ -143,8 +143,9 @@ TEST_F(TagSearchTest, APickedCandidateIsWrittenOnOkWithItsIdentifiers) {
   EXPECT_EQ(SearchThen([&](Dlg& d) {
               enlarged = d.GetWindowRect().Height();
               height = Dlg::kHeight;
-              // A click below the candidates picks nothing.
+              // A click below the candidates picks nothing, the row just past the last one included.
               d.SendMessage(Controls::WM_LISTEX_BTNCLICK, 5, 0);
+              d.SendMessage(Controls::WM_LISTEX_BTNCLICK, 2, 0);
               EXPECT_EQ(d.GetPickCount(), 0);
               EXPECT_TRUE(d.GetResultList()->ClickRow(0, 0));
               EXPECT_EQ(d.GetPickCount(), 1);

@@ -356,6 +356,26 @@ TEST_F(TaggingThreadTest, NoWindowOrNoComponentMeansNoPass) {
   EXPECT_EQ(registrations, 1);
 }
 
+TEST_F(TaggingThreadTest, AComponentCreatableOnlyAtTheThirdTryStillRunsThePass) {
+  TYX::Test::ScopedUserAgent agent;
+  script_.candidates = {{"Artist", "Title", "Album", "Genre", "1", "", "2", "3", "4"}};
+  int registrations = 0;
+  // The second registration is the one that takes.
+  TYX_MusicIdentifier::SetRegistrar([&] {
+    if (++registrations == 2) UseFake();
+    return true;
+  });
+  const std::string a = Song("a.wav", 14);
+  TYX_MTaggingThread worker;
+  ASSERT_EQ(worker.SetTaggingList({a}, 0, 0), 0);
+  EXPECT_TRUE(worker.OnTaggingStart(nullptr, TAGGING_MODE_SILENT));
+  EXPECT_EQ(registrations, 2);
+  EXPECT_TRUE(agent->Prompts().empty());
+  TYX_MediaPtr m = Read(a);
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->GetTitle(), "Title");
+}
+
 TEST_F(TaggingThreadTest, AComponentThatWillNotInitialiseEndsThePassAtOnce) {
   UseFake();
   script_.initializeResult = kIdentifyFail;
@@ -539,6 +559,16 @@ TEST_F(TaggingWebTest, LongValuesAreEachCutToTheirOwnLimitAndAllThreeReachTheSer
   std::filesystem::remove(image);
   // Each value is escaped to at most 2048 bytes of its own; none is lost to the others' length.
   EXPECT_EQ(query_, std::string(2048, 't') + "|" + std::string(2048, 'r') + "|" + std::string(2048, 'l'));
+}
+
+TEST_F(TaggingWebTest, AHostConfiguredWithItsSchemeAndAFinalSlashIsUsedAsItStands) {
+  Util::TYX_INIT::Instance()->SetAttribute(kAlbumImageHostAttribute, "HTTP://" + web_.HostPort() + "/");
+  TYX_MTaggingThread worker;
+  const std::string image = worker.FileDownload("봄날", "하늘빛", "사계절");
+  ASSERT_FALSE(image.empty());
+  EXPECT_EQ(TYX::Test::ReadBytes(image), image_);
+  std::filesystem::remove(image);
+  EXPECT_EQ(query_, "봄날|하늘빛|사계절");
 }
 
 TEST_F(TaggingWebTest, AServiceThatHangsTimesOutAndNothingIsWritten) {
