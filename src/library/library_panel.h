@@ -88,6 +88,8 @@ class TYX_LibraryPanel : public Win::Window {
   // whenever it exists (set before or after creation).
   void SetDropTargetWnd(Win::HWND hwnd);
   Win::HWND GetDropTargetWnd() const { return dropTargetWnd_; }
+  // The path of the song being synchronised, kept by the transfer part.
+  void SetCurrentSyncFile(const std::string& path) { transfer_->SetCurrentSyncFile(path); }
   // 1 from the end of the window's creation until Final, else 0.
   int IsStarted() const { return layout_->IsStarted() ? 1 : 0; }
   // Every list control takes the skin again and the list colour 27003 is read again. 0, or 0x80004005

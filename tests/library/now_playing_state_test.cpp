@@ -145,6 +145,9 @@ TEST_F(NowPlayingStateTest, FinalKeepsTheStateAndTheNextPanelMarksTheSameSong) {
 
 TEST_F(NowPlayingStateTest, StartedFromCreationToFinal) {
   EXPECT_EQ(panel_.IsStarted(), 1);
+  // The host names the song being synchronised through the panel itself.
+  panel_.SetCurrentSyncFile("/음악/동기화 중.mp3");
+  EXPECT_EQ(panel_.Transfer().GetCurrentSyncFile(), "/음악/동기화 중.mp3");
   LP unborn;
   EXPECT_EQ(unborn.IsStarted(), 0);
   panel_.Final();
