@@ -9,6 +9,7 @@
 #include "toolkit/check_box.h"
 #include "toolkit/edit.h"
 #include "toolkit/list_ctrl_ex.h"
+#include "toolkit/message_box.h"
 #include "toolkit/skin_button.h"
 #include "toolkit/static_text.h"
 #include "util/file_name.h"
@@ -268,6 +269,18 @@ int TYX_Dialog_FileID3Edit2::UpdateFile() {
   return written;
 }
 
+std::string TYX_Dialog_FileID3Edit2::FailureText() const {
+  std::string names;
+  std::size_t failed = 0;
+  for (const Row& row : rows_) {
+    if (row.status != kFailed) continue;
+    if (++failed <= kFailedNamesShown) names += "\r\n" + row.name;
+  }
+  if (failed == 0) return {};
+  if (failed > kFailedNamesShown) names += "\r\n외 " + std::to_string(failed - kFailedNamesShown) + "개";
+  return kSaveFailedText + names;
+}
+
 void TYX_Dialog_FileID3Edit2::OnOK() {
   TYX_LogScope scope("TYX_Dialog_FileID3Edit2::OnOK");
   ReadControls();
@@ -278,8 +291,11 @@ void TYX_Dialog_FileID3Edit2::OnOK() {
     EndDialog(IDCANCEL);
     return;
   }
-  UpdateFile();
-  EndDialog(IDOK);
+  const int written = UpdateFile();
+  // A song that kept its old tags is named, so a partial write is never taken for a whole one.
+  const std::string failures = FailureText();
+  if (!failures.empty()) Controls::TYX_MessageBox::Show(GetSafeHwnd(), failures, "", MB_OK);
+  EndDialog(written > 0 ? IDOK : IDCANCEL);
 }
 
 }  // namespace TYX::Dialog

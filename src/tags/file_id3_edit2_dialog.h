@@ -2,7 +2,8 @@
 // The batch tag editor ("곡정보(ID3 Tag) 일괄 편집"): the selected songs with whether their format can
 // carry tags (".mp3", ".wma", ".ogg", any case), and one field per tag, each behind a check box. OK
 // writes the ticked fields to every editable song; songs marked "편집불가" are left untouched, and each
-// written row then reads "변경완료" or "변경실패".
+// written row then reads "변경완료" or "변경실패". Songs that could not be written are named in a message
+// before the dialog closes; it closes with 1 only when at least one song was written.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -48,6 +49,9 @@ class TYX_Dialog_FileID3Edit2 : public Controls::TYX_Skin_PopupDialog {
   static constexpr const char* kNotEditable = "편집불가";
   static constexpr const char* kChanged = "변경완료";
   static constexpr const char* kFailed = "변경실패";
+  static constexpr const char* kSaveFailedText = "곡정보를 저장하지 못했습니다.";
+  // Names listed in the failure message; the rest are counted.
+  static constexpr std::size_t kFailedNamesShown = 10;
 
   struct Row {
     std::uint32_t index = 0;
@@ -74,6 +78,8 @@ class TYX_Dialog_FileID3Edit2 : public Controls::TYX_Skin_PopupDialog {
   std::string OnGetQueryString() const;
 
   static bool IsTagCapable(const std::string& path);
+  // The message naming the songs whose rows read "변경실패"; empty when there are none.
+  std::string FailureText() const;
   int EditableCount() const;
   std::string CountLine() const;
 

@@ -130,6 +130,35 @@ TEST_F(BatchEditTest, ASongThatCannotBeWrittenReadsFailedAndTheOthersAreStillWri
   EXPECT_EQ(Read(b)->GetComment(), "batch");
 }
 
+TEST_F(BatchEditTest, SongsThatCouldNotBeWrittenAreNamedAndOnlyAWriteCountsAsDone) {
+  const std::string gone = Song("b/gone.mp3");
+  const std::string stay = Song("b/stay.mp3");
+  const std::vector<std::uint32_t> both = {Insert(gone), Insert(stay)};
+  auto writeComment = [&](const std::string& comment, bool removeGone) {
+    agent_->OnNextModal([=](Window& w) {
+      auto& d = static_cast<Batch&>(w);
+      EXPECT_TRUE(d.GetCheckBox(Batch::kComment)->Click());
+      EXPECT_TRUE(d.GetFieldEdit(Batch::kComment)->TypeText(comment));
+      if (removeGone) {
+        EXPECT_EQ(::unlink(gone.c_str()), 0);
+      }
+      EXPECT_TRUE(d.ClickButton(IDOK));
+    });
+  };
+  // One of two written: the failure is named, and the run still counts as a change.
+  writeComment("batch", true);
+  agent_->ExpectMessageBox(IDOK, false, "곡정보를 저장하지 못했습니다.\r\ngone.mp3");
+  EXPECT_EQ(Dialog::RunID3EditDialog2(nullptr, store_.get(), both), 1);
+  EXPECT_EQ(Read(stay)->GetComment(), "batch");
+  // Nothing written: said so, and no change is reported.
+  writeComment("again", false);
+  agent_->ExpectMessageBox(IDOK, false, "곡정보를 저장하지 못했습니다.\r\ngone.mp3");
+  EXPECT_EQ(Dialog::RunID3EditDialog2(nullptr, store_.get(), {both[0]}), 0);
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_EQ(agent_->Prompts().size(), 2u);
+  EXPECT_FALSE(watchdog_.Fired());
+}
+
 TEST_F(BatchEditTest, AChosenImageIsEmbeddedAndNothingTickedWritesNothing) {
   const std::string a = Song("b/img.mp3");
   const std::string png = dir_.File("cover.png");
