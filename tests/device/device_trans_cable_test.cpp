@@ -93,12 +93,15 @@ TEST_F(CableJob, SyncRemovesOnlyUnlistedMusic) {
   WriteAt(PhoneFile("phone", "old.aac"), PatternBytes(1000));
   WriteAt(PhoneFile("phone", "ring.mmf"), "MMMD melody");
   WriteAt(PhoneFile("phone", "notes.txt"), "text");
+  // Content bound to the phone counts as its music on the cable link.
+  WriteAt(PhoneFile("phone", "bound.dcf"), PatternBytes(4000));
   const std::string keep = Song("keep.mp3");
   WriteAt(PhoneFile("phone", "keep.mp3"), ReadFileBytes(keep));
 
   ASSERT_TRUE(Run(phone, {keep}, 1));
   EXPECT_FALSE(fs::exists(PhoneFile("phone", "old.mp3")));
   EXPECT_FALSE(fs::exists(PhoneFile("phone", "old.aac")));
+  EXPECT_FALSE(fs::exists(PhoneFile("phone", "bound.dcf")));
   EXPECT_TRUE(fs::exists(PhoneFile("phone", "ring.mmf")));
   EXPECT_TRUE(fs::exists(PhoneFile("phone", "notes.txt")));
   EXPECT_TRUE(fs::exists(PhoneFile("phone", "keep.mp3")));
@@ -215,6 +218,26 @@ TEST_F(CableJob, NamesFollowTheModelLimitAndStoragePlayersTakeMoreFormats) {
   EXPECT_TRUE(fs::exists(PhoneFile("player", "clip.wma")));
   EXPECT_TRUE(fs::exists(PhoneFile("player", "fast.mp3"))) << "players check no bit rate";
   EXPECT_TRUE(controller_->GetErrorReport().empty());
+}
+
+TEST_F(CableJob, TheFormatCheckFollowsTheDeviceFamily) {
+  const unsigned phone = Plug("phone", PhoneProfile());
+  const unsigned player = Plug("player", PlayerProfile());
+  Device::TYX_DeviceFilePrepDefault prep;
+  const std::string refused = Device::Texts::kFormatRefused;
+  for (const char* name : {"a.mp3", "B.MP3", "c.Mp3"}) {
+    EXPECT_EQ(prep.CanCopyFormat(phone, name), "") << name;
+    EXPECT_EQ(prep.CanCopyFormat(player, name), "") << name;
+  }
+  for (const char* name : {"a.wma", "b.OGG", "c.asf"}) {
+    EXPECT_EQ(prep.CanCopyFormat(phone, name), refused) << name;
+    EXPECT_EQ(prep.CanCopyFormat(player, name), "") << name;
+  }
+  for (const char* name : {"a.wav", "b.m4a", "noextension"}) {
+    EXPECT_EQ(prep.CanCopyFormat(phone, name), refused) << name;
+    EXPECT_EQ(prep.CanCopyFormat(player, name), refused) << name;
+  }
+  EXPECT_EQ(prep.CanCopyFormat(DM_NO_DEVICE, "a.mp3"), refused) << "no device, no accepted format";
 }
 
 TEST_F(CableJob, ShuffleSendsTheSameFilesInAnotherOrder) {
