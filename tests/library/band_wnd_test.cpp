@@ -409,6 +409,14 @@ TEST_F(BandWndTest, InsertingABandAboveTheSelectedOneKeepsTheSelection) {
   EXPECT_EQ(band->GetSelectedPageID(), "200000");
   // An index past the end appends.
   EXPECT_EQ(band->InsertItem(260, nullptr, 99, 20105, "끝", "900000", ""), 4);
+  // A band inserted above the drop target during a drag keeps the target on the same band.
+  band->UpdateScreen();
+  EXPECT_EQ(band->HitTestAndSelectDropTarget(true, ScreenCentre(*band->GetItemButton(3))), "200000");
+  EXPECT_EQ(band->GetDropBand(), 3);
+  band->InsertItem(261, nullptr, 1, 20105, "둘째", "800000", "");
+  EXPECT_EQ(band->GetDropBand(), 4);
+  EXPECT_EQ(band->GetItem(band->GetDropBand())->pageId, "200000");
+  band->HitTestAndSelectDropTarget(false, Point{});
 }
 
 TEST_F(BandWndTest, PositionsPastTheLastNodeGiveEmptyTexts) {
