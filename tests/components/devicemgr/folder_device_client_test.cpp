@@ -321,6 +321,8 @@ TEST_F(DeviceClient, QuickLinksAreRecordedForAPhone) {
 
 TEST_F(DeviceClient, PelagoFamilyByPrefixOrProfile) {
   EXPECT_NE(TYX_ModelInfos::HasPelagoModels("pelago-S1"), 0);
+  EXPECT_NE(TYX_ModelInfos::HasPelagoModels("PELAGO-A2"), 0) << "any case";
+  EXPECT_EQ(TYX_ModelInfos::HasPelagoModels("PELAG"), 0) << "shorter than the prefix";
   EXPECT_EQ(TYX_ModelInfos::HasPelagoModels("SPH-M4650"), 0);
   EXPECT_EQ(TYX_ModelInfos::HasPelagoModels(""), 0);
   DeviceProfile p = PhoneProfile();
