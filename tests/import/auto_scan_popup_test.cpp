@@ -130,6 +130,46 @@ TEST_F(AutoScanPopupTest, AnEmptyPatternListIsReportedAndFindsNothing) {
   EXPECT_EQ(LiveSongs(), 0u);
 }
 
+TEST_F(AutoScanPopupTest, OnlyTheExactTextTrueSwitchesAFormatOnAndEverySwitchIsWrittenBack) {
+  TYX_INIT* init = TYX_INIT::Instance();
+  init->SetStoreFile(Path("settings.ini"));
+  for (const char* key : {"AddMP3", "AddOGG", "AddWMA", "AddASF", "AddWAV", "AddVIA"}) init->RemoveAttribute(key);
+  init->RemoveAttribute(TYX_Library_AutoScanOption::kNewFormatsKey);
+  init->SetAttribute("AddWMA", "TRUE");
+  init->SetAttribute("AddWAV", "true");  // not the exact text
+  TYX_Library_AutoScanOption option;
+  option.Load();
+  // Missing keys are off, except the newer formats, which are on unless switched off.
+  EXPECT_FALSE(option.mp3);
+  EXPECT_FALSE(option.ogg);
+  EXPECT_TRUE(option.wma);
+  EXPECT_FALSE(option.asf);
+  EXPECT_FALSE(option.wav);
+  EXPECT_FALSE(option.via);
+  EXPECT_TRUE(option.newFormats);
+  EXPECT_EQ(option.BuildPatternList(), "*.wma;*.flac;*.m4a;*.opus");
+  ASSERT_TRUE(option.Save());
+  EXPECT_EQ(init->GetAttributeStr("AddMP3"), "FALSE");
+  EXPECT_EQ(init->GetAttributeStr("AddOGG"), "FALSE");
+  EXPECT_EQ(init->GetAttributeStr("AddWMA"), "TRUE");
+  EXPECT_EQ(init->GetAttributeStr("AddWAV"), "FALSE");
+  EXPECT_EQ(init->GetAttributeStr("AddVIA"), "FALSE");
+  EXPECT_EQ(init->GetAttributeStr(TYX_Library_AutoScanOption::kNewFormatsKey), "TRUE");
+
+  // Every switch off: no pattern at all.
+  init->SetAttribute("AddWMA", "FALSE");
+  init->SetAttribute(TYX_Library_AutoScanOption::kNewFormatsKey, "FALSE");
+  option.Load();
+  EXPECT_EQ(option.BuildPatternList(), "");
+  init->SetAttribute("AddMP3", "TRUE");
+  init->SetAttribute("AddOGG", "TRUE");
+  init->SetAttribute("AddASF", "TRUE");
+  init->SetAttribute("AddVIA", "TRUE");
+  option.Load();
+  EXPECT_EQ(option.BuildPatternList(), "*.mp3;*.ogg;*.asf;*.via");
+  EXPECT_EQ(Popup::FormatsText(option.BuildPatternList()), "MP3, OGG, ASF, VIA");
+}
+
 class ReleasingAgent : public ScriptedUserAgent {
  public:
   explicit ReleasingAgent(GatedManager& gate) : gate_(gate) {}

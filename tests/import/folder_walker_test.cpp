@@ -135,6 +135,24 @@ TEST(FolderWalkerTest, AStopFromACallbackEndsTheWholeWalk) {
   EXPECT_EQ(files, 2);
 }
 
+TEST(FolderWalkerTest, AStopOnEnteringAFolderEndsTheWholeWalkAndSkipsItsSiblings) {
+  TYX::Test::TempDir dir;
+  for (int i = 0; i < 4; ++i) dir.Write("s/d" + std::to_string(i) + "/f.mp3", "x");
+  int entered = 0;
+  int files = 0;
+  Walker::Callbacks cb;
+  // The root is the first folder entered; the stop comes on entering the first subfolder.
+  cb.onFolder = [&](const std::string&) { return ++entered == 2 ? Walker::Visit::Stop : Walker::Visit::Continue; };
+  cb.onFile = [&](const std::string&, Walker::EntryKind) {
+    ++files;
+    return Walker::Visit::Continue;
+  };
+  Walker walker(true, false);
+  EXPECT_FALSE(walker.Walk(dir.File("s"), cb));
+  EXPECT_EQ(entered, 2);
+  EXPECT_EQ(files, 0);
+}
+
 TEST(AudioFormatsTest, PatternsMatchExtensionsWithoutRegardToCase) {
   const auto patterns = SplitPatterns(" *.mp3; *.OGG ;;");
   ASSERT_EQ(patterns, (std::vector<std::string>{"*.mp3", "*.OGG"}));
