@@ -266,18 +266,19 @@ long TYX_PanelTransfer::FileTransferToDeviceMS(const std::string& path, Win::HWN
   // Without a live page window the put's notices would go to whichever window the client has registered.
   if (window == nullptr || !Win::IsWindow(window)) return Win::E_INVALIDARG;
   const std::string ext = LowerExtension(path);
+  // The device's connection mode is looked at first (a phone in the wrong mode refuses any file, a
+  // "cdc" one too), then the "cdc" refusal, then whether there is a device at all.
+  const unsigned device = ext == "wma" ? dmGetCurrentDevice(2) : dmGetCurrentDevice(1);
+  if (ext != "wma" && device != DM_NO_DEVICE &&
+      (ext == "mmf") != (dmGetDeviceType(device) == DEVICETYPE_RINGTONE)) {
+    return refuse(0, 0);
+  }
   if (ext == "cdc") return refuse(1, 0);
-  unsigned device = DM_NO_DEVICE;
+  if (device == DM_NO_DEVICE) return refuse(0, 0);
   int limit = 255;
   if (ext == "wma") {
-    device = dmGetCurrentDevice(2);
     limit = 260;
-    if (device == DM_NO_DEVICE) return refuse(0, 0);
   } else {
-    device = dmGetCurrentDevice(1);
-    if (device == DM_NO_DEVICE) return refuse(0, 0);
-    const bool ringtoneMode = dmGetDeviceType(device) == DEVICETYPE_RINGTONE;
-    if ((ext == "mmf") != ringtoneMode) return refuse(0, 0);
     stDeviceInfo info;
     const bool known = dmGetDeviceInfo(device, info, 1) && info.pModelInfo != nullptr;
     if (ext == "mmf") {

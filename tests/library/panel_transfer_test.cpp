@@ -464,8 +464,11 @@ TEST_F(TransferPanelTest, StoreDownloadRefusalsReachThePage) {
       << "a melody needs ring-tone mode";
   EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("missing.mp3"), page.Hwnd()), Win::E_FAIL);
   EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("bell.mmf"), nullptr), Win::E_INVALIDARG);
+  PlugPhone(4);
+  EXPECT_EQ(panel_.Transfer().FileTransferToDeviceMS(SongPath("x.cdc"), page.Hwnd()), 0)
+      << "a phone in ring-tone mode refuses by its mode first";
   Win::PumpMessages();
-  EXPECT_EQ(page.refusals, (std::vector<int>{1, 0, 0, 0}));
+  EXPECT_EQ(page.refusals, (std::vector<int>{1, 0, 0, 0, 0}));
   EXPECT_TRUE(page.ends.empty());
   EXPECT_FALSE(fs::exists(folder + "/bell.mmf"));
 }
