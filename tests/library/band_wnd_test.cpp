@@ -122,6 +122,13 @@ TEST_F(BandWndTest, NothingIsLaidOutUntilABandIsSelected) {
   EXPECT_EQ(band->GetSelectedBandIndex(), -1);
   EXPECT_EQ(band->GetItemButton(2)->GetRectInParent(), (Rect{0, 0, 229, 18}));
   EXPECT_EQ(band->GetSelectedPageID(), "");
+  // Nor while the band window is hidden; the next layout once it shows places everything.
+  band->ShowWindow(SW_HIDE);
+  band->SetSelectBandItem(0, -1, false);
+  EXPECT_EQ(band->GetItemButton(2)->GetRectInParent(), (Rect{0, 0, 229, 18}));
+  band->ShowWindow(SW_SHOW);
+  band->UpdateScreen();
+  EXPECT_EQ(band->GetItemButton(0)->GetRectInParent(), (Rect{2, 8, 240, 26}));
 }
 
 TEST_F(BandWndTest, LayoutStacksButtonsAndTreesAtEighteenPixelsANode) {
