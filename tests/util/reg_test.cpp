@@ -84,6 +84,19 @@ TEST_F(RegTest, AFolderWrittenByOneOpeningIsReadBackUnchangedAfterARestart) {
   EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Bitrate", 5), 2u);
 }
 
+TEST_F(RegTest, AnUnknownRootKeyReadsTheDefaultAndStoresNothing) {
+  const HKEY unknown = 0x80000009u;
+  EXPECT_EQ(TYX_Reg::SHRegWriteInt(unknown, kRoot + "\\Ripping", "Format", 3), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(TYX_Reg::SHRegWriteString(unknown, kRoot + "\\Ripping", "SavePath", "/x"), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(TYX_Reg::SHRegReadInt(unknown, kRoot + "\\Ripping", "Format", 1), 1u);
+  EXPECT_EQ(TYX_Reg::ReadString(unknown, kRoot + "\\Ripping", "SavePath", "/기본"), "/기본");
+  char buf[16] = "junk";
+  EXPECT_EQ(TYX_Reg::SHRegReadString(unknown, kRoot + "\\Ripping", "SavePath", "/d", buf, sizeof buf),
+            ERROR_INVALID_HANDLE);
+  EXPECT_STREQ(buf, "/d");
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
 TEST_F(RegTest, KeyPathsAndNamesIgnoreCaseAndExtraBackslashes) {
   TYX_Reg::SHRegWriteInt(HKEY_LOCAL_MACHINE, kRoot + "\\Ripping", "Format", 3);
   EXPECT_EQ(TYX_Reg::SHRegReadInt(HKEY_LOCAL_MACHINE, "software\\meridal\\SONVARMANAGER\\music\\\\ripping\\",
