@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "convert/extractor_slot.h"
 #include "library/library_search_wnd.h"
 #include "platform/os_services.h"
 #include "util/melody.h"
@@ -39,6 +40,9 @@ TYX_LibraryPanel::TYX_LibraryPanel()
 TYX_LibraryPanel::~TYX_LibraryPanel() {
   // The window goes first, while the parts and the child objects still live.
   DestroyWindow();
+  // The conversion and ripping dialogs share one worker for the process; it ends with the panel, while
+  // the message queues it posts to still exist.
+  Convert::EndExtractorThread();
 }
 
 bool TYX_LibraryPanel::CreatePanel(Win::HWND parent, const Win::Rect& rect, Win::UINT id) {

@@ -339,6 +339,15 @@ LRESULT TYX_PanelCommands::OnMediaConverting(WPARAM wParam, LPARAM lParam) {
       panel.EnsureVisible(oldRows);
     }
   }
+  // Asked for in the option dialog: the rows that came with the conversion go to the phone.
+  list = panel.GetCurrentListCtrl();
+  if (outcome.transferAfter && list != nullptr && panel.IsAlive() && list->GetItemCount() > oldRows) {
+    std::vector<int> selected;
+    list->GetSelectedRows(selected);
+    for (int row : selected) list->SetSelectedItem(row, Win::FALSE);
+    for (int row = oldRows; row < list->GetItemCount(); ++row) list->SetSelectedItem(row, Win::TRUE);
+    panel.Transfer().FileTransferToDevice();
+  }
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "components/audio/cd_drive.h"
 #include "components/devicemgr/folder_device_client.h"
 #include "components/media/taglib_media_factory.h"
+#include "convert/media_converting_option_dlg.h"
 #include "library/library_panel_fixture.h"
 #include "library/panel_commands.h"
 #include "helpers/manual_clock_guard.h"
@@ -687,6 +688,48 @@ TEST_F(CommandsTest, ConversionOpensForSelectedLibrarySongsOnly) {
   Select(List(LP::LIST_NOWPLAYING), 0);
   panel_.SendMessage(WM_LIBRARY_MEDIA_CONVERTING, 0, 0);
   EXPECT_EQ(agent_->ModalCount(), 1) << "not from the now-playing list";
+}
+
+TEST_F(CommandsTest, ConvertedSongsGoToThePhoneWhenTheOptionDialogAskedForIt) {
+  AddRealMp3("keep.mp3");
+  AddRealMp3("tune.mp3");
+  ShowPage("000000");
+  LP::ListCtrl* list = List(LP::LIST_LIBRARY);
+  ASSERT_EQ(Rows(list), 2);
+  for (const bool tick : {false, true}) {
+    SCOPED_TRACE(tick);
+    const int before = Rows(list);
+    std::vector<int> earlier;
+    list->GetSelectedRows(earlier);
+    for (int row : earlier) Select(list, row, false);
+    Select(list, 1);
+    agent_->OnNextModal([&](Win::Window& w) {
+      auto& option = static_cast<Dialog::TYX_MediaConverting_OptionDlg&>(w);
+      auto* box = option.GetControl<Controls::TYX_CheckBox>(Dialog::TYX_MediaConverting_OptionDlg::kTransferCheckId);
+      ASSERT_NE(box, nullptr);
+      if (tick) {
+        EXPECT_TRUE(box->Click());
+      }
+      EXPECT_TRUE(option.ClickButton(Win::IDOK));
+    });
+    // No phone is connected: the transfer of the new rows starts and says so.
+    if (tick) {
+      agent_->ExpectMessageBox(Win::IDOK, false, "연결된 기기가 없습니다. 기기 연결후 다시 시도해 주세요.");
+    }
+    // MP3 songs are converted to VIA, preset as the host's menu does.
+    panel_.SendMessage(WM_LIBRARY_MEDIA_CONVERTING, Dialog::TYX_MediaConverting_OptionDlg::OUTPUT_VIA, 1);
+    Win::PumpMessages();
+    ASSERT_EQ(Rows(list), before + 1) << "the converted song joined the library list";
+    std::vector<int> selected;
+    list->GetSelectedRows(selected);
+    if (tick) {
+      EXPECT_EQ(selected, std::vector<int>{before}) << "the new rows are the ones sent";
+    } else {
+      EXPECT_TRUE(agent_->Prompts().empty()) << "no transfer was started";
+    }
+  }
+  EXPECT_TRUE(agent_->AllAnswersUsed());
+  EXPECT_EQ(agent_->Prompts().size(), 1u);
 }
 
 TEST_F(CommandsTest, RippingTakesTheSelectedTracksOrAll) {
