@@ -64,6 +64,10 @@ TEST_F(PageEngineTest, UnknownAndFailingFunctionsReportWithoutHarmingThePage) {
   EXPECT_NE(boom.message.find("bang"), std::string::npos);
   EXPECT_NE(boom.message.find("(line 1)"), std::string::npos);
   EXPECT_EQ(engine.Invoke("ok", {}).result, "fine");
+  // Only the call that threw is kept among the page's script errors; names that do not resolve are
+  // the caller's answer, not an error of the page.
+  ASSERT_EQ(engine.ScriptErrors().size(), 1u);
+  EXPECT_NE(engine.ScriptErrors()[0].find("bang"), std::string::npos);
 }
 
 TEST_F(PageEngineTest, AScriptErrorWhileLoadingIsKeptAndTheRestOfThePageRuns) {
