@@ -6,6 +6,7 @@
 
 #include "device/device_fixture.h"
 #include "device/device_texts.h"
+#include "helpers/cancel_releasing_client.h"
 #include "helpers/small_file_system.h"
 
 namespace TYX::Test {
@@ -14,19 +15,9 @@ namespace {
 namespace fs = std::filesystem;
 using Device::TYX_DeviceTransControl;
 
-// A client that lets a held copy go only once the phone was told to cancel, as a slow phone would
-// still be copying when the cancel reaches it. A controller that never cancels the put leaves the copy
-// held until the gate's watchdog, and the file then arrives.
-class CancelReleasingClient : public DeviceMgr::TYX_FolderDeviceClient {
- public:
-  using TYX_FolderDeviceClient::TYX_FolderDeviceClient;
-  Win::BOOL IOCancel(unsigned id) override {
-    const Win::BOOL result = TYX_FolderDeviceClient::IOCancel(id);
-    if (onCancel) onCancel();
-    return result;
-  }
-  std::function<void()> onCancel;  // set before any job
-};
+// A controller that never cancels the put leaves the copy held until the gate's watchdog, and the file
+// then arrives.
+using TYX::Test::CancelReleasingClient;
 
 class TransferFaults : public TransferTest {
  protected:

@@ -19,6 +19,7 @@
 #include "components/media/taglib_media_factory.h"
 #include "contracts/device_mgr_client.h"
 #include "contracts/media.h"
+#include "helpers/cancel_releasing_client.h"
 #include "helpers/media_fixtures.h"
 #include "helpers/scripted_user_agent.h"
 #include "helpers/temp_dir.h"
@@ -165,18 +166,7 @@ class HeldCopy {
   bool released_ = false;
 };
 
-// A folder phone that lets the held copy go once the transfer asked the device to cancel it, so the
-// put sees the cancel at its next chunk.
-class CancelAwareClient : public DeviceMgr::TYX_FolderDeviceClient {
- public:
-  using TYX_FolderDeviceClient::TYX_FolderDeviceClient;
-  Win::BOOL IOCancel(unsigned id) override {
-    const Win::BOOL result = TYX_FolderDeviceClient::IOCancel(id);
-    if (onCancel) onCancel();
-    return result;
-  }
-  std::function<void()> onCancel;  // set before the transfer starts
-};
+using CancelAwareClient = TYX::Test::CancelReleasingClient;
 
 class TransDlgStopTest : public ::testing::Test {
  protected:
