@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "components/lyrics/kcp_writer.h"
 #include "device/device_fixture.h"
 #include "device/phone_lyric_copy.h"
+#include "helpers/temp_folder_override.h"
 #include "util/file_type.h"
 #include "util/init.h"
 
@@ -23,20 +25,12 @@ class LyricTransferTest : public TransferTest {
   void SetUp() override {
     TransferTest::SetUp();
     // Copies are made under the temporary folder: a folder of this test's own, so it can be checked.
-    const char* old = std::getenv("TMPDIR");
-    oldTmp_ = old != nullptr ? old : "";
-    hadTmp_ = old != nullptr;
-    tmp_ = temp_.File("tmp");
-    fs::create_directories(tmp_);
-    ::setenv("TMPDIR", tmp_.c_str(), 1);
+    tmpOverride_ = std::make_unique<TempFolderOverride>(temp_.File("tmp"));
+    tmp_ = tmpOverride_->Path();
   }
   void TearDown() override {
     TYX_INIT::Instance()->RemoveAttribute(Device::TYX_PhoneLyricCopy::kRefusedModelsAttribute);
-    if (hadTmp_) {
-      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    tmpOverride_.reset();
     TransferTest::TearDown();
   }
 
@@ -58,8 +52,7 @@ class LyricTransferTest : public TransferTest {
   }
 
   std::string tmp_;
-  std::string oldTmp_;
-  bool hadTmp_ = false;
+  std::unique_ptr<TempFolderOverride> tmpOverride_;
 };
 
 TEST_F(LyricTransferTest, LyricFileBesideTheSongReachesALyricPhone) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #define STB_IMAGE_STATIC
@@ -17,6 +18,7 @@
 #include "device/phone_file_util.h"
 #include "helpers/media_fixtures.h"
 #include "helpers/temp_dir.h"
+#include "helpers/temp_folder_override.h"
 
 namespace TYX::Test {
 namespace {
@@ -29,20 +31,10 @@ class AlbumImgAdjustTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Media::InstallTagLibMediaFactory();
-    const char* old = std::getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    if (hadTmp_) oldTmp_ = old;
-    tmp_ = dir_.File("tmp");
-    fs::create_directories(tmp_);
-    ::setenv("TMPDIR", tmp_.c_str(), 1);
+    tmpOverride_ = std::make_unique<TempFolderOverride>(dir_.File("tmp"));
+    tmp_ = tmpOverride_->Path();
   }
-  void TearDown() override {
-    if (hadTmp_) {
-      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
-  }
+  void TearDown() override { tmpOverride_.reset(); }
 
   // A song with an album image of the given size (none for 0).
   std::string Song(const std::string& name, int side, int height = -1, SynthFormat format = SynthFormat::MP3) {
@@ -77,8 +69,7 @@ class AlbumImgAdjustTest : public ::testing::Test {
 
   TempDir dir_;
   std::string tmp_;
-  std::string oldTmp_;
-  bool hadTmp_ = false;
+  std::unique_ptr<TempFolderOverride> tmpOverride_;
 };
 
 TEST_F(AlbumImgAdjustTest, ALargeImageGivesAResizedCopyAndLeavesTheSong) {

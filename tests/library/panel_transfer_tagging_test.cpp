@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "components/devicemgr/device_profile.h"
@@ -20,6 +21,7 @@
 #include "library/panel_transfer.h"
 #include "helpers/media_fixtures.h"
 #include "helpers/scripted_user_agent.h"
+#include "helpers/temp_folder_override.h"
 #include "platform/messaging.h"
 #include "tags/tagging_thread.h"
 #include "util/init.h"
@@ -87,12 +89,8 @@ class TransferTaggingTest : public PanelTest {
     oldRegistrar_ = TYX_MusicIdentifier::SetRegistrar([] { return false; });
     TYX_MusicIdentifier::SetIndexFile(dir_.File("fingerprints.db"));
     // Lyric copies are made under the temporary folder: one of this test's own, so it can be checked.
-    const char* old = std::getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    if (hadTmp_) oldTmp_ = old;
-    tmp_ = dir_.File("tmp");
-    fs::create_directories(tmp_);
-    ::setenv("TMPDIR", tmp_.c_str(), 1);
+    tmpOverride_ = std::make_unique<TYX::Test::TempFolderOverride>(dir_.File("tmp"));
+    tmp_ = tmpOverride_->Path();
   }
   void TearDown() override {
     InstallDeviceMgrClient(nullptr);
@@ -101,11 +99,7 @@ class TransferTaggingTest : public PanelTest {
     TYX_MusicIdentifier::SetFactory(oldFactory_);
     TYX_MusicIdentifier::SetRegistrar(oldRegistrar_);
     TYX_MusicIdentifier::SetIndexFile({});
-    if (hadTmp_) {
-      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    tmpOverride_.reset();
   }
   ~TransferTaggingTest() override { TYX_INIT::Instance()->SetStoreFile(oldSettings_); }
 
@@ -169,8 +163,8 @@ class TransferTaggingTest : public PanelTest {
   IdentifyScript script_;
   TYX_MusicIdentifier::Factory oldFactory_;
   TYX_MusicIdentifier::Registrar oldRegistrar_;
-  std::string tmp_, oldTmp_;
-  bool hadTmp_ = false;
+  std::string tmp_;
+  std::unique_ptr<TYX::Test::TempFolderOverride> tmpOverride_;
   bool timedOut_ = false;
   int failed_ = -1;
 };

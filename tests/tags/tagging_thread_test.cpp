@@ -238,19 +238,25 @@ TEST_F(TaggingThreadTest, StopDuringAPassFinishesTheCurrentFileAndSkipsTheRest) 
   EXPECT_EQ(list[1].count, 0);
 }
 
+// The component's first creation is the pass's probe: it says so on `probing` and waits for `letGo`.
+void HoldTheProbe(FakeScript& script, Win::Event& probing, Win::Event& letGo) {
+  auto creations = std::make_shared<std::atomic<int>>(0);
+  TYX_MusicIdentifier::SetFactory([&script, &probing, &letGo, creations](
+                                      std::string&) -> std::unique_ptr<TYX_MusicIdentifier> {
+    if (++*creations == 1) {
+      probing.Set();
+      letGo.Wait(kWatchdogMs);
+    }
+    return std::make_unique<FakeIdentifier>(script);
+  });
+}
+
 TEST_F(TaggingThreadTest, ThePassOwnsTheListWhileTheComponentIsStillBeingProbed) {
   script_.candidates = {{"Artist", "Title", "Album", "Genre", "1", "", "2", "3", "4"}};
   Win::Event probing{true, false};
   Win::Event letProbeGo{true, false};
-  std::atomic<int> creations{0};
-  // The first creation is the probe; it is held until the test has tried to take the list over.
-  TYX_MusicIdentifier::SetFactory([&](std::string&) -> std::unique_ptr<TYX_MusicIdentifier> {
-    if (++creations == 1) {
-      probing.Set();
-      letProbeGo.Wait(kWatchdogMs);
-    }
-    return std::make_unique<FakeIdentifier>(script_);
-  });
+  // Held until the test has tried to take the list over.
+  HoldTheProbe(script_, probing, letProbeGo);
   const std::string a = Song("a.wav", 11);
   const std::string b = Song("b.wav", 12);
   const std::string bBefore = TYX::Test::ReadFileBytes(b);
@@ -283,14 +289,7 @@ TEST_F(TaggingThreadTest, AStopAskedWhileTheComponentIsProbedEndsThePassBeforeIt
   script_.candidates = {{"Artist", "Title", "Album", "Genre", "1", "", "2", "3", "4"}};
   Win::Event probing{true, false};
   Win::Event letProbeGo{true, false};
-  std::atomic<int> creations{0};
-  TYX_MusicIdentifier::SetFactory([&](std::string&) -> std::unique_ptr<TYX_MusicIdentifier> {
-    if (++creations == 1) {
-      probing.Set();
-      letProbeGo.Wait(kWatchdogMs);
-    }
-    return std::make_unique<FakeIdentifier>(script_);
-  });
+  HoldTheProbe(script_, probing, letProbeGo);
   const std::string a = Song("a.wav", 13);
   const std::string aBefore = TYX::Test::ReadFileBytes(a);
   TYX_MTaggingThread worker;
